@@ -1,0 +1,11 @@
+#pragma once
+// The one line convention of every data file: items separated by commas (and,
+// on reading, by blanks and control bytes), double-quoted with inner quotes
+// doubled when they hold a blank, control byte, comma or quote. Double-byte
+// CP932 characters are stepped over whole.
+#include <string>
+#include <string_view>
+#include <vector>
+
+std::string CSVLineWrite(const std::vector<std::string>& items);
+std::vector<std::string> CSVLineRead(std::string_view line);

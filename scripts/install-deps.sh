@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and running Marrowby need
+# and that is not installed yet. Safe to run again: it asks dpkg first and only
+# touches apt when something is missing.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake ninja-build g++ pkg-config
+  # regular expressions, MD5 (and later TLS)
+  libpcre2-dev libssl-dev
+  # GUI
+  qt6-base-dev
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzz targets (libFuzzer) and the sanitizer runtimes of clang
+  clang libclang-rt-14-dev
+  # real peers for the network tests
+  python3
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+SUDO=""
+[[ $(id -u) -eq 0 ]] || SUDO="sudo"
+echo "install-deps: installing ${missing[*]}"
+# Packages that ship a daemon must not start a system-wide service here.
+policy=/usr/sbin/policy-rc.d
+made_policy=0
+if [[ ! -e $policy ]]; then
+  printf '#!/bin/sh\nexit 101\n' | $SUDO tee $policy >/dev/null
+  $SUDO chmod 755 $policy
+  made_policy=1
+fi
+trap '[[ $made_policy -eq 1 ]] && $SUDO rm -f '"$policy" EXIT
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
