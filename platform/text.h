@@ -20,6 +20,8 @@ std::string Utf8ToCp932(std::string_view text);
 // bytes inside a double-byte character.
 int CompareStr(std::string_view a, std::string_view b);
 int CompareText(std::string_view a, std::string_view b);
-inline bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
+inline bool SameText(std::string_view a, std::string_view b) {
+    return CompareText(a, b) == 0;
+}
 
 } // namespace platform

@@ -1,0 +1,62 @@
+#include "platform/charset.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+
+#include "platform/iconvert.h"
+#include "platform/text.h"
+
+namespace platform {
+
+namespace {
+
+struct Alias {
+    const char* Mime;
+    const char* Iconv;
+};
+
+// Names mail uses that glibc rejects or maps wrongly. glibc's SHIFT_JIS is
+// strict and lacks characters such as the wave dash and circled digits that
+// Japanese mailers send under that name.
+constexpr std::array<Alias, 9> kAliases{{
+    {"shift_jis", "CP932"},
+    {"x-sjis", "CP932"},
+    {"shift-jis", "CP932"},
+    {"x-euc-jp", "EUC-JP"},
+    {"ks_c_5601-1987", "CP949"},
+    {"iso-8859-8-i", "ISO-8859-8"},
+    {"x-gbk", "GBK"},
+    {"x-big5", "BIG5"},
+    {"windows-31j", "CP932"},
+}};
+
+bool Known(const std::string& name) {
+    iconv_t cd = iconv_open("CP932", name.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(cd);
+    return true;
+}
+
+} // namespace
+
+std::string IconvCharsetName(std::string_view mimeCharset) {
+    if (mimeCharset.empty() || mimeCharset.size() > 64) return {};
+    for (const Alias& a : kAliases)
+        if (SameText(mimeCharset, a.Mime)) return a.Iconv;
+    std::string name(mimeCharset);
+    // iconv treats "//" as option markers and a NUL would cut the name.
+    if (name.find('/') != std::string::npos || name.find('\0') != std::string::npos) return {};
+    return Known(name) ? name : std::string();
+}
+
+std::string CharsetToCp932(std::string_view text, std::string_view mimeCharset) {
+    std::string name = IconvCharsetName(mimeCharset);
+    if (name.empty()) return std::string(text);
+    auto converted = IconvConvert(text, name.c_str(), "CP932");
+    if (!converted) return "charset conversion failed: " + std::string(std::strerror(errno));
+    return *converted;
+}
+
+} // namespace platform
