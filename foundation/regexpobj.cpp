@@ -28,9 +28,13 @@ const std::string kEmpty;
 
 } // namespace
 
-TRegexpObj::TRegexpObj(std::string_view pattern, int options) { Compile(pattern, options); }
+TRegexpObj::TRegexpObj(std::string_view pattern, int options) {
+    Compile(pattern, options);
+}
 
-TRegexpObj::~TRegexpObj() { Release(); }
+TRegexpObj::~TRegexpObj() {
+    Release();
+}
 
 void TRegexpObj::Release() {
     delete FCode;
@@ -105,8 +109,8 @@ std::string TRegexpObj::escape(std::string_view text) {
     result.reserve(text.size() * 2);
     for (char c : text) {
         unsigned char b = static_cast<unsigned char>(c);
-        bool word = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
-                    b == '_';
+        bool word =
+            (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '_';
         if (!word) result += '\\';
         result += c;
     }

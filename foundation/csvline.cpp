@@ -1,0 +1,91 @@
+#include "foundation/csvline.h"
+
+#include "platform/text.h"
+
+namespace {
+
+bool NeedsQuotes(std::string_view item) {
+    for (std::size_t i = 0; i < item.size(); ++i) {
+        auto b = static_cast<unsigned char>(item[i]);
+        if (platform::IsLeadByte(b)) {
+            ++i; // the trail byte of a double-byte character is never special
+            continue;
+        }
+        if ((b >= 0x01 && b <= 0x20) || b == '"' || b == ',') return true;
+    }
+    return false;
+}
+
+void AppendQuoted(std::string& out, std::string_view item) {
+    out += '"';
+    for (std::size_t i = 0; i < item.size(); ++i) {
+        char c = item[i];
+        out += c;
+        if (platform::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < item.size())
+            out += item[++i];
+        else if (c == '"')
+            out += '"';
+    }
+    out += '"';
+}
+
+bool IsBlank(char c) {
+    auto b = static_cast<unsigned char>(c);
+    return b >= 0x01 && b <= 0x20;
+}
+
+} // namespace
+
+std::string CSVLineWrite(const std::vector<std::string>& items) {
+    if (items.size() == 1 && items[0].empty()) return "\"\"";
+    std::string out;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        if (k) out += ',';
+        if (NeedsQuotes(items[k]))
+            AppendQuoted(out, items[k]);
+        else
+            out += items[k];
+    }
+    return out;
+}
+
+std::vector<std::string> CSVLineRead(std::string_view line) {
+    // A NUL byte ends the text, as it does for a whole data file.
+    line = line.substr(0, line.find('\0'));
+    std::vector<std::string> items;
+    std::size_t i = 0, n = line.size();
+    while (i < n && IsBlank(line[i]))
+        ++i;
+    while (i < n) {
+        std::string item;
+        if (line[i] == '"') {
+            ++i;
+            while (i < n) {
+                if (line[i] == '"') {
+                    if (i + 1 < n && line[i + 1] == '"') {
+                        item += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                item += line[i++];
+            }
+        } else {
+            std::size_t start = i;
+            while (i < n && !IsBlank(line[i]) && line[i] != ',')
+                ++i;
+            item.assign(line.substr(start, i - start));
+        }
+        items.push_back(std::move(item));
+        while (i < n && IsBlank(line[i]))
+            ++i;
+        if (i < n && line[i] == ',') {
+            ++i;
+            while (i < n && IsBlank(line[i]))
+                ++i;
+        }
+    }
+    return items;
+}
