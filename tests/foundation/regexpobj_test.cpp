@@ -14,7 +14,9 @@ TEST(RegexpObj, BadPatternNeverMatches) {
 TEST(RegexpObj, CapturesAndSurroundingText) {
     for (bool study : {false, true}) {
         TRegexpObj re("(\\d+)(x)?-(\\w+)", TRegexpObj::Caseless);
-        if (study) EXPECT_TRUE(re.Study());
+        if (study) {
+            EXPECT_TRUE(re.Study());
+        }
         ASSERT_TRUE(re.Execute("ab 12-cd ef"));
         ASSERT_EQ(re.Captures().size(), 4u); // whole match and every group, matched or not
         EXPECT_EQ(re.Capture(0), "12-cd");
