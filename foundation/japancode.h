@@ -1,23 +1,18 @@
 #pragma once
 // Converts text in other charsets into CP932: ISO-2022-JP and EUC-JP by byte
 // arithmetic, everything else through platform::CharsetToCp932.
+//
+// The scanners walk the bytes directly; their results are those of scanning
+// with the patterns "\x1b([$(])[@BJ]" (escape), "[\x81-\xA0]" (Shift_JIS only)
+// and "([\xa1-\xfe][\xa1-\xfe])" (EUC pair), leftmost match first.
 #include <string>
 #include <string_view>
 
-#include "foundation/regexpobj.h"
-
 class TJapanCode {
 public:
-    TJapanCode();
-
     std::string ConvertEncoding(std::string_view text, std::string_view charset);
     std::string JIS2SJIS(std::string_view text);
     std::string EUC2SJIS(std::string_view text);
     // Guesses the charset from the bytes.
     std::string Convert(std::string_view text);
-
-private:
-    TRegexpObj FEscape;   // "\x1b([$(])[@BJ]"
-    TRegexpObj FSJISOnly; // "[\x81-\xA0]"
-    TRegexpObj FEUCPair;  // "([\xa1-\xfe][\xa1-\xfe])"
 };

@@ -25,7 +25,7 @@ TEST(RegexpObj, CapturesAndSurroundingText) {
         EXPECT_EQ(re.Capture(3), "cd");
         EXPECT_EQ(re.PreMatch(), "ab ");
         EXPECT_EQ(re.PostMatch(), " ef");
-        EXPECT_EQ(re.ResultCount, 4 - 1); // the unset last group is not counted by the matcher
+        EXPECT_EQ(re.ResultCount, 4); // highest matched group + 1
     }
 }
 
