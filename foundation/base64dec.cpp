@@ -1,0 +1,144 @@
+#include "foundation/base64dec.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned char NotInTable = 0xFF;
+
+constexpr std::array<unsigned char, 256> MakeTable(std::string_view digits, bool caseless) {
+    std::array<unsigned char, 256> table{};
+    table.fill(NotInTable);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        table[static_cast<unsigned char>(digits[i])] = static_cast<unsigned char>(i);
+        if (caseless && digits[i] >= 'a' && digits[i] <= 'z')
+            table[static_cast<unsigned char>(digits[i] - 'a' + 'A')] =
+                static_cast<unsigned char>(i);
+    }
+    return table;
+}
+
+constexpr auto Base64Value =
+    MakeTable("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/", false);
+constexpr auto HexValue = MakeTable("0123456789abcdef", true);
+
+unsigned char Byte(char c) {
+    return static_cast<unsigned char>(c);
+}
+
+// Writes the three bytes of four six-bit groups held in the low 24 bits.
+char* PutTriple(char* out, std::uint32_t bits) {
+    out[0] = static_cast<char>(bits >> 16);
+    out[1] = static_cast<char>(bits >> 8);
+    out[2] = static_cast<char>(bits);
+    return out + 3;
+}
+
+// The bytes of a last, incomplete run of one to three groups: every group
+// starts a byte of its own except where it shares one with its predecessor,
+// so one group gives one byte (its six bits and two zero bits), two give
+// one, three give two.
+char* PutTail(char* out, std::uint32_t bits, int groups) {
+    switch (groups) {
+    case 1:
+        *out++ = static_cast<char>(bits << 2);
+        break;
+    case 2:
+        *out++ = static_cast<char>(bits >> 4);
+        break;
+    case 3:
+        *out++ = static_cast<char>(bits >> 10);
+        *out++ = static_cast<char>(bits >> 2);
+        break;
+    }
+    return out;
+}
+
+// Removes every soft line break "=" CR LF in one pass from left to right.
+// Bytes that come together after a removal are not searched again.
+std::string WithoutSoftBreaks(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    std::size_t pos = 0;
+    for (std::size_t at; (at = text.find("=\r\n", pos)) != std::string_view::npos; pos = at + 3)
+        result.append(text.substr(pos, at - pos));
+    result.append(text.substr(pos));
+    return result;
+}
+
+// Turns every "=" with two hexadecimal digits into that byte, leftmost first,
+// continuing after each one; any other "=" stays. Works in place because the
+// result is never longer than what has been read.
+void DecodeHexEscapes(std::string& text) {
+    char* s = text.data();
+    const std::size_t n = text.size();
+    std::size_t read = 0, write = 0;
+    while (read < n) {
+        const void* found = std::memchr(s + read, '=', n - read);
+        std::size_t eq = found ? static_cast<std::size_t>(static_cast<const char*>(found) - s) : n;
+        if (write != read) std::memmove(s + write, s + read, eq - read);
+        write += eq - read;
+        read = eq;
+        if (read == n) break;
+        unsigned char high = read + 2 < n ? HexValue[Byte(s[read + 1])] : NotInTable;
+        unsigned char low = read + 2 < n ? HexValue[Byte(s[read + 2])] : NotInTable;
+        if (high != NotInTable && low != NotInTable) {
+            s[write++] = static_cast<char>(high << 4 | low);
+            read += 3;
+        } else {
+            s[write++] = '=';
+            ++read;
+        }
+    }
+    text.resize(write);
+}
+
+} // namespace
+
+void TCustomDecode::Create(std::string_view text) {
+    Data.assign(text);
+    Size = static_cast<int>(Data.size());
+}
+
+void TBase64Decode::Create(std::string_view text) {
+    // Decoding ends at the first "="; a later block is ignored.
+    text = text.substr(0, text.find('='));
+    Data.assign(text.size() / 4 * 3 + 3, '\0');
+    char* out = Data.data();
+    const char* in = text.data();
+    const char* const end = in + text.size();
+    std::uint32_t bits = 0;
+    int groups = 0;
+    while (in < end) {
+        // Fast path: four alphabet bytes in a row at a group boundary.
+        if (groups == 0 && end - in >= 4) {
+            std::uint32_t a = Base64Value[Byte(in[0])], b = Base64Value[Byte(in[1])],
+                          c = Base64Value[Byte(in[2])], d = Base64Value[Byte(in[3])];
+            if (((a | b | c | d) & 0x80) == 0) {
+                out = PutTriple(out, a << 18 | b << 12 | c << 6 | d);
+                in += 4;
+                continue;
+            }
+        }
+        // Bytes outside the alphabet (line breaks, blanks, junk) are skipped.
+        unsigned char value = Base64Value[Byte(*in++)];
+        if (value == NotInTable) continue;
+        bits = bits << 6 | value;
+        if (++groups == 4) {
+            out = PutTriple(out, bits);
+            bits = 0;
+            groups = 0;
+        }
+    }
+    out = PutTail(out, bits, groups);
+    Data.resize(static_cast<std::size_t>(out - Data.data()));
+    Size = static_cast<int>(Data.size());
+}
+
+void TQPrintDecode::Create(std::string_view text) {
+    Data = WithoutSoftBreaks(text);
+    DecodeHexEscapes(Data);
+    Size = static_cast<int>(Data.size());
+}
