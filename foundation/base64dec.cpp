@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -56,43 +55,15 @@ char* PutTail(char* out, std::uint32_t bits, int groups) {
     return out;
 }
 
-// Removes every soft line break "=" CR LF in one pass from left to right.
-// Bytes that come together after a removal are not searched again.
-std::string WithoutSoftBreaks(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    std::size_t pos = 0;
-    for (std::size_t at; (at = text.find("=\r\n", pos)) != std::string_view::npos; pos = at + 3)
-        result.append(text.substr(pos, at - pos));
-    result.append(text.substr(pos));
-    return result;
+// True when the soft line break "=" CR LF starts at p.
+bool SoftBreakAt(std::string_view text, std::size_t p) {
+    return p + 2 < text.size() && text[p] == '=' && text[p + 1] == '\r' && text[p + 2] == '\n';
 }
 
-// Turns every "=" with two hexadecimal digits into that byte, leftmost first,
-// continuing after each one; any other "=" stays. Works in place because the
-// result is never longer than what has been read.
-void DecodeHexEscapes(std::string& text) {
-    char* s = text.data();
-    const std::size_t n = text.size();
-    std::size_t read = 0, write = 0;
-    while (read < n) {
-        const void* found = std::memchr(s + read, '=', n - read);
-        std::size_t eq = found ? static_cast<std::size_t>(static_cast<const char*>(found) - s) : n;
-        if (write != read) std::memmove(s + write, s + read, eq - read);
-        write += eq - read;
-        read = eq;
-        if (read == n) break;
-        unsigned char high = read + 2 < n ? HexValue[Byte(s[read + 1])] : NotInTable;
-        unsigned char low = read + 2 < n ? HexValue[Byte(s[read + 2])] : NotInTable;
-        if (high != NotInTable && low != NotInTable) {
-            s[write++] = static_cast<char>(high << 4 | low);
-            read += 3;
-        } else {
-            s[write++] = '=';
-            ++read;
-        }
-    }
-    text.resize(write);
+std::size_t SkipSoftBreaks(std::string_view text, std::size_t p) {
+    while (SoftBreakAt(text, p))
+        p += 3;
+    return p;
 }
 
 } // namespace
@@ -137,8 +108,38 @@ void TBase64Decode::Create(std::string_view text) {
     Size = static_cast<int>(Data.size());
 }
 
+// Quoted-printable decodes in two steps: every soft line break "=" CR LF is
+// removed, then each "=" with two hexadecimal digits, leftmost first, becomes
+// that byte and the scan continues after it; any other "=" stays. One pass
+// does both: it reads the text as if the soft line breaks were gone, so "=4"
+// soft break "1" decodes like "=41". Soft line breaks cannot overlap, so
+// every "=" CR LF of the input is one.
 void TQPrintDecode::Create(std::string_view text) {
-    Data = WithoutSoftBreaks(text);
-    DecodeHexEscapes(Data);
+    Data.assign(text.size(), '\0');
+    char* out = Data.data();
+    const std::size_t n = text.size();
+    std::size_t read = 0;
+    while (read < n) {
+        char c = text[read];
+        if (c != '=') {
+            *out++ = c;
+            ++read;
+        } else if (SoftBreakAt(text, read)) {
+            read += 3;
+        } else {
+            std::size_t high = SkipSoftBreaks(text, read + 1);
+            std::size_t low = high < n ? SkipSoftBreaks(text, high + 1) : n;
+            if (low < n && HexValue[Byte(text[high])] != NotInTable &&
+                HexValue[Byte(text[low])] != NotInTable) {
+                *out++ =
+                    static_cast<char>(HexValue[Byte(text[high])] << 4 | HexValue[Byte(text[low])]);
+                read = low + 1;
+            } else {
+                *out++ = '=';
+                ++read;
+            }
+        }
+    }
+    Data.resize(static_cast<std::size_t>(out - Data.data()));
     Size = static_cast<int>(Data.size());
 }

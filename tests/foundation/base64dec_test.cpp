@@ -192,6 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"SoftBreakMakesEscape", "==\r\n41", "A"},
         DecodeCase{"SoftBreakSplitsEscape", "=4=\r\n1", "A"},
         DecodeCase{"SoftBreakRemovedOnce", "==\r\n\r\n", "=\r\n"},
+        DecodeCase{"SoftBreakChainInsideEscape", "==\r\n=\r\n4=\r\n1", "A"},
+        DecodeCase{"SoftBreakAfterOneDigitAtEnd", "=4=\r\n", "=4"},
         DecodeCase{"DecodedEqualsNotReread", "=3D41", "=41"},
         DecodeCase{"NulBytesKept", "a\0=41\0"s, "a\0A\0"s}),
     [](const auto& info) { return std::string(info.param.name); });
