@@ -1,0 +1,102 @@
+#include "net/interthreadmessenger.h"
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr std::size_t HeaderSize = 12;
+// The length field is signed 32-bit and the block adds a header and padding.
+constexpr int MaxLength = std::numeric_limits<std::int32_t>::max() - 32;
+
+} // namespace
+
+TInterThreadMessenger::TInterThreadMessenger(std::uint32_t windowMessage,
+                                             std::uint32_t threadMessage,
+                                             platform::TThreadId thread,
+                                             platform::TWindowHandle window, bool toThread)
+    : FWindowMessage(windowMessage), FThreadMessage(threadMessage), FThread(thread),
+      FWindow(window), FToThread(toThread) {}
+
+TInterThreadMessenger::TInterThreadMessenger(std::uint32_t windowMessage,
+                                             std::uint32_t threadMessage,
+                                             platform::TMessage& received,
+                                             platform::TWindowHandle window, bool toThread)
+    : FWindowMessage(windowMessage), FThreadMessage(threadMessage), FWindow(window),
+      FToThread(toThread) {
+    Receive(received);
+}
+
+platform::TDataBlock TInterThreadMessenger::MakeBlock(platform::TThreadId thread, bool flag,
+                                                      const void* data, int length) {
+    auto n = static_cast<std::size_t>(length);
+    platform::TDataBlock block(HeaderSize + n + (8 - n % 8), 0);
+    std::uint32_t id = thread;
+    std::int32_t size = length;
+    std::memcpy(block.data(), &id, 4);
+    block[4] = flag ? 1 : 0;
+    std::memcpy(block.data() + 8, &size, 4);
+    if (n > 0) std::memcpy(block.data() + HeaderSize, data, n);
+    return block;
+}
+
+bool TInterThreadMessenger::ReadBlock(const platform::TDataBlock& block,
+                                      platform::TThreadId& thread, bool& flag, std::string& data) {
+    if (block.size() < HeaderSize) return false;
+    std::uint32_t id;
+    std::int32_t size;
+    std::memcpy(&id, block.data(), 4);
+    std::memcpy(&size, block.data() + 8, 4);
+    if (size < 0 || static_cast<std::size_t>(size) > block.size() - HeaderSize) return false;
+    thread = id;
+    flag = block[4] != 0;
+    data.assign(reinterpret_cast<const char*>(block.data()) + HeaderSize,
+                static_cast<std::size_t>(size));
+    return true;
+}
+
+bool TInterThreadMessenger::Send(std::intptr_t code, bool flag, const void* data, int length) {
+    if (length < 0 || length > MaxLength || (length > 0 && !data)) return false;
+    FFlag = flag;
+    FData.assign(static_cast<const char*>(data), static_cast<std::size_t>(length));
+    return PostData(code);
+}
+
+bool TInterThreadMessenger::SendText(std::intptr_t code, bool flag, std::string_view text) {
+    if (text.size() >= static_cast<std::size_t>(MaxLength)) return false;
+    FFlag = flag;
+    FData.assign(text);
+    FData.push_back('\0');
+    return PostData(code);
+}
+
+bool TInterThreadMessenger::PostData(std::intptr_t code) {
+    auto block = MakeBlock(FThread, FFlag, FData.data(), static_cast<int>(FData.size()));
+    if (FToThread)
+        return platform::PostThreadMessage(FThread, FThreadMessage, code, std::move(block));
+    return platform::PostWindowMessage(FWindow, FWindowMessage, code, std::move(block));
+}
+
+bool TInterThreadMessenger::Query(platform::TMessage& message) {
+    if (FToThread) return false;
+    auto next = platform::PeekThreadMessage();
+    if (!next || next->Msg != FThreadMessage) return false;
+    message = std::move(*next);
+    return true;
+}
+
+bool TInterThreadMessenger::Receive(platform::TMessage& message) {
+    platform::TThreadId thread = 0;
+    bool flag = false;
+    std::string data;
+    if (ReadBlock(message.Data, thread, flag, data)) {
+        if (FToThread) FThread = thread;
+        FFlag = flag;
+        FData = std::move(data);
+    } else {
+        FFlag = false;
+        FData.clear();
+    }
+    platform::TDataBlock().swap(message.Data);
+    return true;
+}

@@ -1,0 +1,381 @@
+#include "net/sockethelper.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/file.h"
+#include "platform/messages.h"
+
+namespace {
+
+constexpr std::string_view CRLF = "\r\n";
+// A buffer emptied after holding more than this gives its memory back.
+constexpr std::size_t KeepCapacity = 4 * 1024 * 1024;
+
+// Calls fn for every line of text; a line ends at CR, LF or CR LF, and a line
+// end at the very end of the text starts no further line.
+template <class Fn>
+void ForEachLine(std::string_view text, Fn fn) {
+    std::size_t start = 0, n = text.size();
+    while (start < n) {
+        std::size_t end = start;
+        while (end < n && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        fn(text.substr(start, end - start));
+        if (end < n && text[end] == '\r' && end + 1 < n && text[end + 1] == '\n') ++end;
+        start = end + 1;
+    }
+}
+
+// Removes every leading and trailing byte up to 32 (blanks and control bytes).
+void TrimControls(std::string& text) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t end = text.size();
+    while (end > 0 && blank(text[end - 1]))
+        --end;
+    text.resize(end);
+    std::size_t start = 0;
+    while (start < end && blank(text[start]))
+        ++start;
+    text.erase(0, start);
+}
+
+} // namespace
+
+TSocketHelper::TSocketHelper(platform::TSocket* socket, int waitTime)
+    : FSocket(socket), FWaitTime(waitTime) {}
+
+TSocketHelper::~TSocketHelper() {
+    CloseReceiveStream();
+    Logout();
+}
+
+std::string TSocketHelper::GetHost() const {
+    return FSocket->GetRemoteHost();
+}
+
+// The peer's own address: resolving the host name it reports back to an
+// address would let a peer choose its address through its reverse DNS name.
+std::string TSocketHelper::GetAddress() const {
+    return FSocket->GetRemoteAddress();
+}
+
+std::optional<std::size_t> TSocketHelper::MemStr(const char* memory, std::string_view pattern,
+                                                 std::size_t length) {
+    std::size_t pos = std::string_view(memory, length).find(pattern);
+    if (pattern.empty() || pos == std::string_view::npos) return {};
+    return pos;
+}
+
+// Finds pattern in the unconsumed bytes, looking only at what was not searched
+// before (plus the pattern's length less one, for an occurrence that straddles).
+std::optional<std::size_t> TSocketHelper::FindInBuffer(std::string_view pattern) {
+    if (pattern != FScanPattern) {
+        FScanPattern = pattern;
+        FScanFrom = FHead;
+    }
+    std::size_t from = std::max(FScanFrom, FHead);
+    auto pos = MemStr(FBuffer.data() + from, pattern, FBuffer.size() - from);
+    if (pos) return from + *pos;
+    std::size_t overlap = pattern.empty() ? 0 : pattern.size() - 1;
+    FScanFrom = std::max(from, FBuffer.size() > overlap ? FBuffer.size() - overlap : 0);
+    return {};
+}
+
+// Hands out count unconsumed bytes. The rest moves to the front only once the
+// consumed part outweighs it, so every byte is moved a bounded number of times.
+std::string TSocketHelper::TakeBuffer(std::size_t count) {
+    std::string out = FBuffer.substr(FHead, count);
+    FHead += count;
+    if (FHead == FBuffer.size()) {
+        FBuffer.clear();
+        if (FBuffer.capacity() > KeepCapacity) FBuffer.shrink_to_fit();
+        FHead = 0;
+    } else if (FHead > FBuffer.size() / 2) {
+        FBuffer.erase(0, FHead);
+        FHead = 0;
+    }
+    FScanFrom = FHead;
+    return out;
+}
+
+bool TSocketHelper::ReadBufferStr(std::string& out, bool all) {
+    if (all) {
+        if (!BufferRemaining()) return false;
+        out = TakeBuffer(FBuffer.size() - FHead);
+        return true;
+    }
+    auto pos = FindInBuffer(CRLF);
+    if (!pos) return false;
+    out = TakeBuffer(*pos + CRLF.size() - FHead);
+    return true;
+}
+
+bool TSocketHelper::ReadBufferBlock(std::string& out, bool all) {
+    if (all) return ReadBufferStr(out, true);
+    auto pos = FindInBuffer(FTerminator);
+    if (!pos) return false;
+    out = TakeBuffer(*pos + FTerminator.size() - FHead);
+    return true;
+}
+
+bool TSocketHelper::ReadBufferStream(std::size_t count, bool all) {
+    if (!FStreamOpen) return false;
+    std::size_t pending = FBuffer.size() - FHead;
+    if (all) count = pending;
+    if (count == 0 || pending < count) return false;
+    WriteStream(TakeBuffer(count));
+    return true;
+}
+
+bool TSocketHelper::ReadStream(std::size_t& count) {
+    std::size_t size = FBuffer.size();
+    FBuffer.resize(size + netlimits::ReadChunk);
+    try {
+        count = FSocket->Read(FBuffer.data() + size, netlimits::ReadChunk);
+    } catch (const platform::SocketError&) {
+        FBuffer.resize(size);
+        count = 0;
+        return false;
+    }
+    FBuffer.resize(size + count);
+    return true;
+}
+
+bool TSocketHelper::WaitForData(bool wake) {
+    int wakeHandle = wake && FWakeOnMessage ? platform::ThreadQueueWakeHandle() : -1;
+    return FSocket->WaitForData(FWaitTime, wakeHandle) == platform::TSocket::TWait::Data;
+}
+
+void TSocketHelper::LimitError(const char* what, std::size_t limit) {
+    Logging(std::string("*Error! ") + what + " longer than " + std::to_string(limit) +
+            " bytes\r\n");
+    FBuffer.clear();
+    FBuffer.shrink_to_fit();
+    FHead = FScanFrom = 0;
+    FSocket->Close();
+}
+
+// The receive loop shared by the three receive modes: extract, else read more
+// while the peer stays connected and sends within the wait interval.
+bool TSocketHelper::Receive(const std::function<bool()>& extract, std::size_t limit,
+                            const char* what) {
+    bool wake = FMode != ModeStream;
+    for (;;) {
+        if (extract()) return true;
+        if (!FSocket->GetConnected()) return false;
+        if (FBuffer.size() - FHead > limit) {
+            LimitError(what, limit);
+            return false;
+        }
+        if (!WaitForData(wake)) return false;
+        std::size_t count;
+        if (!ReadStream(count)) {
+            FSocket->Close();
+            return false;
+        }
+        if (count == 0) return false;
+    }
+}
+
+bool TSocketHelper::ReceiveCommand(std::string& line) {
+    bool found =
+        Receive([this] { return ReadBufferStr(FReceived, false); }, FMaxLine, "Command line");
+    if (!FSocket->GetConnected()) {
+        FSocket->Close();
+        if (!found) found = ReadBufferStr(FReceived, true);
+    }
+    if (!found) return false;
+    line = FReceived.substr(0, FReceived.find(CRLF));
+    Logging("<" + line + "\r\n");
+    return true;
+}
+
+bool TSocketHelper::ReceiveBlock(std::string& text) {
+    bool found = Receive([this] { return ReadBufferBlock(FReceived, false); }, FMaxBlock, "Block");
+    if (!FSocket->GetConnected()) {
+        FSocket->Close();
+        if (!found) found = ReadBufferBlock(FReceived, true);
+    }
+    if (!found) return false;
+    FLastBlock = FReceived;
+    int position = BlockTermination(FReceived);
+    std::string_view raw = FReceived;
+    DecodeBlock(text, position > 0 ? raw.substr(0, static_cast<std::size_t>(position - 1)) : raw);
+    return true;
+}
+
+bool TSocketHelper::OpenReceiveStream(int size, const std::string& fileName) {
+    CloseReceiveStream();
+    if (!fileName.empty()) {
+        FStreamHandle = std::fopen(platform::NativePath(fileName).c_str(), "wb");
+        if (!FStreamHandle) return false;
+    }
+    FStreamSize = size;
+    FStreamFile = fileName;
+    FStreamOpen = true;
+    FMode = ModeStream;
+    return true;
+}
+
+void TSocketHelper::CloseReceiveStream() {
+    FMode = ModeCommand;
+    if (FStreamHandle) std::fclose(FStreamHandle);
+    FStreamHandle = nullptr;
+    FStreamOpen = false;
+    FStreamText.clear();
+}
+
+void TSocketHelper::WriteStream(std::string_view bytes) {
+    if (FStreamHandle)
+        std::fwrite(bytes.data(), 1, bytes.size(), FStreamHandle);
+    else
+        FStreamText.append(bytes);
+}
+
+bool TSocketHelper::ReceiveStream() {
+    std::size_t count = FStreamSize > 0 ? static_cast<std::size_t>(FStreamSize) : 0;
+    bool found = Receive([this, count] { return ReadBufferStream(count, false); },
+                         std::max(FMaxBlock, count), "Stream");
+    if (!FSocket->GetConnected()) {
+        FSocket->Close();
+        if (!found) found = ReadBufferStream(0, true);
+    }
+    return found;
+}
+
+bool TSocketHelper::ReceiveWait() {
+    while (FSocket->GetConnected() && WaitForData(true)) {
+        std::size_t count;
+        if (!ReadStream(count)) {
+            FSocket->Close();
+            break;
+        }
+        if (count == 0) break;
+        if (FBuffer.size() - FHead > FMaxBlock) {
+            LimitError("Buffered data", FMaxBlock);
+            break;
+        }
+    }
+    if (!FSocket->GetConnected()) FSocket->Close();
+    return false;
+}
+
+int TSocketHelper::BlockTermination(std::string_view text) const {
+    auto pos = MemStr(text.data(), FTerminator, text.size());
+    return pos ? static_cast<int>(*pos) + 1 : 0;
+}
+
+void TSocketHelper::PrepareNextBlock(int position, std::string& text) const {
+    if (position <= 0) return;
+    text.erase(0, static_cast<std::size_t>(position - 1) + FTerminator.size());
+}
+
+void TSocketHelper::EncodeBlock(std::string& out, std::string_view in) {
+    Logging(">(BLOCK)\r\n");
+    out.clear();
+    out.reserve(in.size() + in.size() / 64);
+    ForEachLine(in, [&](std::string_view line) {
+        if (!line.empty() && line[0] == '.') out += '.';
+        out.append(line).append(CRLF);
+        if (FLogFile) Logging(std::string("\t|").append(line).append(CRLF));
+    });
+    TrimControls(out);
+}
+
+void TSocketHelper::DecodeBlock(std::string& out, std::string_view in) {
+    Logging("<(BLOCK)\r\n");
+    out.clear();
+    out.reserve(in.size());
+    ForEachLine(in, [&](std::string_view line) {
+        if (!line.empty() && line[0] == '.') line.remove_prefix(1);
+        out.append(line).append(CRLF);
+        if (FLogFile) Logging(std::string("\t|").append(line).append(CRLF));
+    });
+    TrimControls(out);
+}
+
+void TSocketHelper::SendBuffer(const char* data, std::size_t length) {
+    try {
+        FSocket->Write(data, length);
+    } catch (const platform::SocketError& e) {
+        Logging(std::string("*Error! ") + e.what() + "\r\n");
+    }
+}
+
+void TSocketHelper::SendCommand(std::string_view text) {
+    Logging(std::string(">").append(text).append(CRLF));
+    FLastCommand = text;
+    std::string line = std::string(text).append(CRLF);
+    SendBuffer(line.data(), line.size());
+}
+
+void TSocketHelper::SendBlock(std::string_view text) {
+    std::string block;
+    EncodeBlock(block, text);
+    block.append("\r\n.\r\n");
+    SendBuffer(block.data(), block.size());
+}
+
+void TSocketHelper::SendStream(std::istream& stream) {
+    char chunk[64 * 1024];
+    try {
+        while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0)
+            FSocket->Write(chunk, static_cast<std::size_t>(stream.gcount()));
+    } catch (const platform::SocketError& e) {
+        Logging(std::string("*Error! ") + e.what() + "\r\n");
+    }
+}
+
+bool TSocketHelper::Login(const std::string& fileName) {
+    Logout();
+    FLogFile = std::fopen(platform::NativePath(fileName).c_str(), "wb");
+    return FLogFile != nullptr;
+}
+
+void TSocketHelper::Logout() {
+    if (FLogFile) std::fclose(FLogFile);
+    FLogFile = nullptr;
+}
+
+void TSocketHelper::Logging(std::string_view text) {
+    if (FLogFile) std::fwrite(text.data(), 1, text.size(), FLogFile);
+}
+
+// Whether the session loop goes on: while the peer is connected, and after
+// that while buffered bytes can still be delivered in the current mode (the
+// wait mode delivers nothing, so it would never drain the buffer).
+bool TSocketHelper::KeepRunning() const {
+    if (FSocket->GetConnected()) return true;
+    if (!BufferRemaining()) return false;
+    return FMode == ModeCommand || FMode == ModeBlock || (FMode == ModeStream && FStreamOpen);
+}
+
+void TSocketHelper::Execute() {
+    FLastCommand.clear();
+    bool accept = false;
+    if (OnConnect) OnConnect(*this, accept);
+    std::string text;
+    while (accept && KeepRunning()) {
+        bool received = false;
+        switch (FMode) {
+        case ModeCommand:
+            received = ReceiveCommand(text);
+            break;
+        case ModeBlock:
+            received = ReceiveBlock(text);
+            break;
+        case ModeStream:
+            if (ReceiveStream() && OnReceived) OnReceived(*this, FStreamFile);
+            continue;
+        default:
+            ReceiveWait();
+        }
+        if (received && OnReceived)
+            OnReceived(*this, text);
+        else if (!received && OnIdle)
+            OnIdle(*this);
+    }
+    FSocket->Close();
+    if (OnDisconnect) OnDisconnect(*this, accept);
+}
