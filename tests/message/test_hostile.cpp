@@ -1,0 +1,141 @@
+// Hostile and broken mail: parsing never crashes, hangs or reads outside a
+// buffer, and the bounds of message/limits.h hold. The files in data/crash are
+// inputs the fuzz target once failed on; they only have to parse.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "message/limits.h"
+#include "message/multipartmessage.h"
+
+namespace {
+
+struct TreeShape {
+    int Nodes = 0;
+    int MaxDepth = 0;
+    bool LimitReached = false;
+};
+
+void Walk(const TMultipartItem& node, TreeShape& shape) {
+    ++shape.Nodes;
+    shape.MaxDepth = std::max(shape.MaxDepth, node.GetDepth());
+    shape.LimitReached = shape.LimitReached || node.LimitReached;
+    for (int i = 0; i < node.GetCount(); ++i)
+        Walk(*node.GetParts(i), shape);
+}
+
+// Parses with Keep set and clear, rebuilds and decodes: all must simply work.
+TreeShape ParseEveryWay(const std::string& text) {
+    TreeShape shape;
+    for (bool keep : {true, false}) {
+        TMultipartMessage message;
+        message.SetKeep(keep);
+        message.Create(text);
+        (void)message.GetRoot().MakeMessage(true);
+        message.GetRoot().Select("Content-Type|Subject");
+        message.GetRoot().DecodeResult(false);
+        message.GetRoot().FreeResult();
+        shape = TreeShape();
+        Walk(message.GetRoot(), shape);
+    }
+    return shape;
+}
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    out.reserve(s.size() * static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+std::string NestedMultipart(int levels) {
+    std::string head, tail;
+    for (int i = 0; i < levels; ++i) {
+        std::string b = "b" + std::to_string(i);
+        head += "Content-Type: multipart/mixed; boundary=" + b + "\r\n\r\n--" + b + "\r\n";
+        tail.insert(0, "\r\n--" + b + "--\r\n");
+    }
+    return head + "Content-Type: text/plain\r\n\r\ndeep" + tail;
+}
+
+std::string NestedMessage(int levels) {
+    return Repeat("Content-Type: message/rfc822\r\n\r\n", levels) + "Subject: deep\r\n\r\nx";
+}
+
+TEST(HostileMail, DeepNestingStopsAtTheDepthBound) {
+    for (const std::string& text : {NestedMultipart(300), NestedMessage(300)}) {
+        TreeShape shape = ParseEveryWay(text);
+        EXPECT_EQ(shape.MaxDepth, msglimits::MaxMimeDepth);
+        EXPECT_TRUE(shape.LimitReached);
+    }
+    TreeShape shallow = ParseEveryWay(NestedMultipart(10));
+    EXPECT_EQ(shallow.MaxDepth, 10);
+    EXPECT_FALSE(shallow.LimitReached);
+}
+
+TEST(HostileMail, PartCountIsBounded) {
+    std::string text = "Content-Type: multipart/mixed; boundary=\"\"\r\n\r\n" +
+                       Repeat("--\r\n", msglimits::MaxParts + 500);
+    TreeShape shape = ParseEveryWay(text);
+    EXPECT_EQ(shape.Nodes, msglimits::MaxParts);
+    EXPECT_TRUE(shape.LimitReached);
+}
+
+TEST(HostileMail, HugeHeaderIsCutAtALineEnd) {
+    std::string line = "X-Junk: " + std::string(990, 'j') + "\r\n";
+    std::string text = "Subject: big\r\n" + Repeat(line, 2000) + "\r\nbody";
+    TMultipartMessage message;
+    message.Create(text);
+    EXPECT_EQ(message.Subject, "big");
+    EXPECT_LE(message.GetRoot().Header.size(), msglimits::MaxHeaderBytes);
+    EXPECT_TRUE(message.GetRoot().Header.ends_with("\r\n"));
+    EXPECT_TRUE(message.GetRoot().LimitReached);
+    EXPECT_EQ(message.GetRoot().Body, "body");
+}
+
+TEST(HostileMail, BrokenInputsParse) {
+    const std::string mb = std::string(1 << 20, 'a');
+    const std::vector<std::string> inputs = {
+        "Subject: " + mb + "\r\n\r\n",                              // megabyte line
+        "Subject: x\r\n" + Repeat(" folded\r\n", 100000) + "\r\n",  // endless folding
+        "Subject: " + std::string(100000, ' ') + "x\n\r\n\r\n",     // blanks, no CR LF
+        Repeat("Received: from a by b with c;\r\n", 5000) + "\r\n", // many hops
+        "Received: from " + Repeat("a by b with ", 500) + "; Mon, 5 Jul 2004 13:02:03\r\n\r\n",
+        "Date: " + Repeat("1:", 20000) + " PM +" + Repeat("0", 5000) + "\r\n\r\n",
+        "Content-Type: multipart/mixed; boundary=b\r\n\r\n" + Repeat("--b\r\nx", 3000),
+        "Content-Type: multipart/mixed; boundary=" + std::string(70000, 'b') + "\r\n\r\nx",
+        "Content-Type: text/plain; charset=\"no-such-charset\"\r\n\r\n\xff\xfe\x80",
+        "Content-Type: text/plain; charset=utf-8\r\n\r\n\xe3\x81\xff\xc0\xaf",
+        "Content-Transfer-Encoding: base64\r\nContent-Type: image/png\r\n\r\n=====@@@@",
+        "Content-Transfer-Encoding: quoted-printable\r\n\r\n=\r=\n=4=ZZ=",
+        "Subject: " + Repeat("=?utf-8?B?", 20000) + "?=\r\n\r\n",
+        "Subject: " + Repeat("=?x?Q?=?= ", 20000) + "\r\n\r\n",
+        "Content-Type: message/rfc822\r\n\r\n",
+        "Content-Type: multipart/mixed; boundary=\"b\r\n\r\n--b--",
+        "Content-Type: /\r\nContent-Disposition: filename=\r\n\r\n",
+        "\r\n\r\n\r\n",
+        "\r\r\r\n\n\n\r",
+        std::string("Subject: a\0b\r\n\r\n\0", 17),
+    };
+    for (const std::string& text : inputs)
+        ParseEveryWay(text);
+}
+
+TEST(HostileMail, FuzzRegressionInputsParse) {
+    std::filesystem::path dir = std::filesystem::path(MESSAGE_TEST_DATA) / "crash";
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (!entry.is_regular_file() || entry.path().filename() == "README") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        SCOPED_TRACE(entry.path().filename().string());
+        ParseEveryWay(bytes.str());
+    }
+}
+
+} // namespace
