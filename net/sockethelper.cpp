@@ -85,6 +85,12 @@ std::optional<std::size_t> TSocketHelper::FindInBuffer(std::string_view pattern)
 // Hands out count unconsumed bytes. The rest moves to the front only once the
 // consumed part outweighs it, so every byte is moved a bounded number of times.
 std::string TSocketHelper::TakeBuffer(std::size_t count) {
+    if (FHead == 0 && count == FBuffer.size()) { // all of it: hand over the memory
+        std::string out = std::move(FBuffer);
+        FBuffer.clear();
+        FScanFrom = 0;
+        return out;
+    }
     std::string out = FBuffer.substr(FHead, count);
     FHead += count;
     if (FHead == FBuffer.size()) {
@@ -113,6 +119,11 @@ bool TSocketHelper::ReadBufferStr(std::string& out, bool all) {
 
 bool TSocketHelper::ReadBufferBlock(std::string& out, bool all) {
     if (all) return ReadBufferStr(out, true);
+    std::string_view pending(FBuffer.data() + FHead, FBuffer.size() - FHead);
+    if (std::size_t early = std::min(EarlyBlockEnd(pending), pending.size())) {
+        out = TakeBuffer(early);
+        return true;
+    }
     auto pos = FindInBuffer(FTerminator);
     if (!pos) return false;
     out = TakeBuffer(*pos + FTerminator.size() - FHead);
@@ -129,17 +140,30 @@ bool TSocketHelper::ReadBufferStream(std::size_t count, bool all) {
 }
 
 bool TSocketHelper::ReadStream(std::size_t& count) {
+    std::optional<std::size_t> read;
+    bool ok = ReadChunk(read, true);
+    count = read.value_or(0);
+    return ok;
+}
+
+// One read of at most ReadChunk bytes appended to the buffer; without wait,
+// read is left empty when no byte is waiting. False on a read error.
+bool TSocketHelper::ReadChunk(std::optional<std::size_t>& read, bool wait) {
     std::size_t size = FBuffer.size();
     FBuffer.resize(size + netlimits::ReadChunk);
+    bool failed = false;
     try {
-        count = FSocket->Read(FBuffer.data() + size, netlimits::ReadChunk);
+        char* into = FBuffer.data() + size;
+        read = wait ? FSocket->Read(into, netlimits::ReadChunk)
+                    : FSocket->TryRead(into, netlimits::ReadChunk);
     } catch (const platform::SocketError&) {
-        FBuffer.resize(size);
-        count = 0;
-        return false;
+        read.reset();
+        failed = true;
     }
-    FBuffer.resize(size + count);
-    return true;
+    FBuffer.resize(size + read.value_or(0));
+    FBytesRead += read.value_or(0);
+    FLastReadFull = read == netlimits::ReadChunk;
+    return !failed;
 }
 
 bool TSocketHelper::WaitForData(bool wake) {
@@ -168,13 +192,20 @@ bool TSocketHelper::Receive(const std::function<bool()>& extract, std::size_t li
             LimitError(what, limit);
             return false;
         }
-        if (!WaitForData(wake)) return false;
-        std::size_t count;
-        if (!ReadStream(count)) {
+        // After a full read more bytes are likely waiting: take them without the wait.
+        std::optional<std::size_t> count;
+        if (FLastReadFull && !ReadChunk(count, false)) {
             FSocket->Close();
             return false;
         }
-        if (count == 0) return false;
+        if (!count) {
+            if (!WaitForData(wake)) return false;
+            if (!ReadChunk(count, true)) {
+                FSocket->Close();
+                return false;
+            }
+        }
+        if (*count == 0) return false;
     }
 }
 

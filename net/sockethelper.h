@@ -86,6 +86,8 @@ public:
     // What stream mode has written into its memory stream (none for a file).
     const std::string& GetReceiveStreamText() const { return FStreamText; }
     int GetWaitTime() const { return FWaitTime; }
+    // Bytes read from the socket so far: lets an owner see progress while it idles.
+    std::uint64_t GetBytesRead() const { return FBytesRead; }
 
     // Bounds of what the peer may make the helper buffer; going past one logs
     // "*Error! " with the reason and closes the connection.
@@ -95,9 +97,15 @@ public:
     // that the idle event (which must then take it) runs without delay.
     void SetWakeOnMessage(bool wake) { FWakeOnMessage = wake; }
 
+protected:
+    // In block mode, before the terminator is looked for: the length of a
+    // block that the unconsumed bytes end early (0: none, the usual case).
+    virtual std::size_t EarlyBlockEnd(std::string_view /*pending*/) const { return 0; }
+
 private:
     std::optional<std::size_t> FindInBuffer(std::string_view pattern);
     std::string TakeBuffer(std::size_t count);
+    bool ReadChunk(std::optional<std::size_t>& read, bool wait);
     bool WaitForData(bool wake);
     bool KeepRunning() const;
     bool Receive(const std::function<bool()>& extract, std::size_t limit, const char* what);
@@ -124,4 +132,6 @@ private:
     std::size_t FMaxLine = netlimits::MaxCommandLine;
     std::size_t FMaxBlock = netlimits::DefaultMaxBlock;
     bool FWakeOnMessage = false;
+    bool FLastReadFull = false; // the last read filled its chunk
+    std::uint64_t FBytesRead = 0;
 };

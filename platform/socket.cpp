@@ -196,9 +196,20 @@ TSocket::TWait TSocket::WaitForMessage(int timeoutMs, int wakeHandle) const {
 }
 
 std::size_t TSocket::Read(void* buffer, std::size_t size) {
+    auto count = Receive(buffer, size, 0);
+    if (!count) throw SocketError("Read timed out");
+    return *count;
+}
+
+std::optional<std::size_t> TSocket::TryRead(void* buffer, std::size_t size) {
+    return Receive(buffer, size, MSG_DONTWAIT);
+}
+
+// Nothing when no byte came (within the time-out, or at once with MSG_DONTWAIT).
+std::optional<std::size_t> TSocket::Receive(void* buffer, std::size_t size, int flags) {
     if (FHandle < 0) throw SocketError("Read on a closed socket");
     for (;;) {
-        ssize_t n = recv(FHandle, buffer, size, 0);
+        ssize_t n = recv(FHandle, buffer, size, flags);
         if (n > 0) return static_cast<std::size_t>(n);
         if (n == 0) {
             FEnded = true;
@@ -206,7 +217,7 @@ std::size_t TSocket::Read(void* buffer, std::size_t size) {
         }
         if (errno == EINTR) continue;
         int error = errno;
-        if (error == EAGAIN || error == EWOULDBLOCK) throw SocketError("Read timed out");
+        if (error == EAGAIN || error == EWOULDBLOCK) return {};
         FEnded = true;
         throw SocketError("Read failed: " + ErrorText(error));
     }

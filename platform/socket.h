@@ -8,6 +8,7 @@
 // next wait return at once and its next read see the end of the connection.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -54,6 +55,8 @@ public:
     TWait WaitForMessage(int timeoutMs, int wakeHandle) const;
     // At most size bytes; 0 when the connection has ended (no longer connected).
     std::size_t Read(void* buffer, std::size_t size);
+    // As Read, but without waiting: nothing when no byte is waiting.
+    std::optional<std::size_t> TryRead(void* buffer, std::size_t size);
     // All bytes, or SocketError.
     void Write(const void* data, std::size_t size);
 
@@ -62,6 +65,8 @@ public:
 
 private:
     friend class TSocketTable;
+    std::optional<std::size_t> Receive(void* buffer, std::size_t size, int flags);
+
     int FHandle = -1;
     bool FEnded = false;
     std::uint64_t FGroup;

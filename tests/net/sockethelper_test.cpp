@@ -115,6 +115,34 @@ TEST_F(SocketHelperTest, ABlockCutShortByThePeerIsDeliveredWhole) {
     EXPECT_EQ(text, "-ERR no such message");
 }
 
+namespace {
+
+// Ends a block early at a first line that starts with "-".
+class TRefusalHelper : public TSocketHelper {
+public:
+    using TSocketHelper::TSocketHelper;
+
+protected:
+    std::size_t EarlyBlockEnd(std::string_view pending) const override {
+        std::size_t end = pending.find("\r\n");
+        return pending.starts_with("-") && end != std::string_view::npos ? end + 2 : 0;
+    }
+};
+
+} // namespace
+
+TEST_F(SocketHelperTest, ASubclassMayEndABlockEarly) {
+    TRefusalHelper helper(Pair->Server.get(), 50);
+    helper.SetMode(TSocketHelper::ModeBlock);
+    WriteText(Peer(), "-ERR no such message\r\n+OK\r\nbody\r\n.\r\n");
+    std::string text;
+    ASSERT_TRUE(helper.ReceiveBlock(text));
+    EXPECT_EQ(text, "-ERR no such message");
+    ASSERT_TRUE(helper.ReceiveBlock(text));
+    EXPECT_EQ(text, "+OK\r\nbody");
+    EXPECT_EQ(helper.GetBytesRead(), 36u);
+}
+
 TEST_F(SocketHelperTest, AMegabyteBlockInSmallReadsArrivesIntact) {
     std::string body, stuffed;
     for (int i = 0; body.size() < (1u << 20); ++i) {
