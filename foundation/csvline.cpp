@@ -7,7 +7,7 @@ namespace {
 bool NeedsQuotes(std::string_view item) {
     for (std::size_t i = 0; i < item.size(); ++i) {
         auto b = static_cast<unsigned char>(item[i]);
-        if (platform::IsLeadByte(b)) {
+        if (platform::IsDoubleByteAt(item, i)) {
             ++i; // the trail byte of a double-byte character is never special
             continue;
         }
@@ -21,7 +21,7 @@ void AppendQuoted(std::string& out, std::string_view item) {
     for (std::size_t i = 0; i < item.size(); ++i) {
         char c = item[i];
         out += c;
-        if (platform::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < item.size())
+        if (platform::IsDoubleByteAt(item, i))
             out += item[++i];
         else if (c == '"')
             out += '"';
