@@ -1,0 +1,117 @@
+#include "store/messagebox.h"
+
+#include <algorithm>
+
+#include "foundation/datafile.h"
+#include "message/multipartmessage.h"
+#include "platform/file.h"
+
+std::int64_t TMessageBox::GetTotal() const {
+    std::int64_t total = 0;
+    for (const auto& item : FItems)
+        total += item->Size;
+    return total;
+}
+
+TMBXItem* TMessageBox::Add(std::unique_ptr<TMBXItem> item) {
+    item->Parent = this;
+    FItems.push_back(std::move(item));
+    return FItems.back().get();
+}
+
+TMBXItem* TMessageBox::Add(const TMultipartMessage& message, TDateTime storedDate,
+                           std::string_view name) {
+    return Add(std::make_unique<TMBXItem>(this, name.empty() ? std::string_view(Caption) : name,
+                                          storedDate, message));
+}
+
+void TMessageBox::LoadFromFile(std::string_view path) {
+    Path = path;
+    Load();
+}
+
+void TMessageBox::Load() {
+    if (Path.empty()) return;
+    LoadFromStrings(ReadDataFile(Path));
+}
+
+void TMessageBox::LoadFromStrings(const std::vector<std::string>& lines) {
+    FItems.clear();
+    FItems.reserve(lines.size());
+    for (const std::string& line : lines)
+        FItems.push_back(std::make_unique<TMBXItem>(this, line));
+}
+
+void TMessageBox::SaveToStrings(std::vector<std::string>& lines) const {
+    lines.reserve(lines.size() + FItems.size());
+    for (const auto& item : FItems)
+        lines.push_back(item->GetCSV());
+}
+
+bool TMessageBox::Save(std::string* error) const {
+    if (Path.empty()) return true;
+    std::vector<std::string> lines;
+    SaveToStrings(lines);
+    std::string reason;
+    if (WriteDataFile(Path, lines, 0644, &reason)) return true;
+    if (error) *error = Path + ": " + reason;
+    return false;
+}
+
+void TMessageBox::Remove(int i) {
+    if (i < 0 || i >= GetCount()) return;
+    platform::DeleteFile(FItems[static_cast<std::size_t>(i)]->GetPath());
+    FItems.erase(FItems.begin() + i);
+}
+
+int TMessageBox::Remove(TMBXItem* item) {
+    int i = IndexOf(item);
+    Remove(i);
+    return i;
+}
+
+std::unique_ptr<TMBXItem> TMessageBox::Extract(TMBXItem* item) {
+    int i = IndexOf(item);
+    if (i < 0) return nullptr;
+    std::unique_ptr<TMBXItem> taken = std::move(FItems[static_cast<std::size_t>(i)]);
+    FItems.erase(FItems.begin() + i);
+    return taken;
+}
+
+int TMessageBox::IndexOf(std::string_view uid) const {
+    for (int i = 0; i < GetCount(); ++i)
+        if (FItems[static_cast<std::size_t>(i)]->UID == uid) return i;
+    return -1;
+}
+
+int TMessageBox::IndexOf(const TMBXItem* item) const {
+    for (int i = 0; i < GetCount(); ++i)
+        if (FItems[static_cast<std::size_t>(i)].get() == item) return i;
+    return -1;
+}
+
+void TMessageBox::Clear() {
+    if (Path.empty()) return;
+    for (const auto& item : FItems)
+        platform::DeleteFile(item->GetPath());
+    FItems.clear();
+}
+
+void TMessageBox::Restruct() {
+    if (Path.empty()) return;
+    FItems.clear();
+    std::string folder = platform::ExtractFilePath(Path);
+    TMultipartMessage message;
+    for (const std::string& name : platform::FindFiles(folder, ".eml")) {
+        std::string path = folder + name;
+        auto date = platform::FileDateTime(path);
+        if (!date || !message.LoadFromFile(path)) continue;
+        Add(message, *date, {});
+    }
+    std::stable_sort(FItems.begin(), FItems.end(),
+                     [](const auto& a, const auto& b) { return Compare(*a, *b) < 0; });
+}
+
+int TMessageBox::Compare(const TMBXItem& a, const TMBXItem& b) {
+    return a.StoredDate < b.StoredDate ? -1 : (b.StoredDate < a.StoredDate ? 1 : 0);
+}

@@ -1,0 +1,68 @@
+#pragma once
+// A mailbox: one folder with one ".eml" file per stored message and the
+// index file "messages.idx" with one line per message. The box owns its
+// entries; nothing reaches the index file until Save.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/datetime.h"
+#include "store/mbxitem.h"
+
+class TMessageBox {
+public:
+    TMessageBox() = default;
+    TMessageBox(const TMessageBox&) = delete;
+    TMessageBox& operator=(const TMessageBox&) = delete;
+
+    int GetCount() const { return static_cast<int>(FItems.size()); }
+    TMBXItem* GetMessages(int i) const { return FItems[static_cast<std::size_t>(i)].get(); }
+    // Sum of the sizes of all entries.
+    std::int64_t GetTotal() const;
+
+    // Appends the entry (its Parent becomes this box) and returns it.
+    TMBXItem* Add(std::unique_ptr<TMBXItem> item);
+    // Appends an entry made from a parsed message stored at its Path; an
+    // empty name stands for Caption.
+    TMBXItem* Add(const TMultipartMessage& message, TDateTime storedDate, std::string_view name);
+
+    // Full path of a message file named after name in folder that does not
+    // exist yet: unsafe bytes replaced, long names cut, " (n)" added while
+    // the name is taken. The name also fits 255 bytes once in UTF-8.
+    static std::string MakeMessagePath(std::string_view folder, std::string_view name);
+
+    void LoadFromFile(std::string_view path);
+    // Replaces the entries by those of the index file at Path; a missing or
+    // unreadable file gives an empty box. Nothing happens without a Path.
+    void Load();
+    // One entry per line, an empty line included.
+    void LoadFromStrings(const std::vector<std::string>& lines);
+    // Appends the index line of every entry.
+    void SaveToStrings(std::vector<std::string>& lines) const;
+    // Replaces the index file atomically. False, with the reason in error,
+    // when it could not be written: the old file then stays as it was.
+    [[nodiscard]] bool Save(std::string* error = nullptr) const;
+
+    // Delete the entry's message file, then the entry.
+    void Remove(int i);
+    int Remove(TMBXItem* item); // the index it had, or -1
+    // Takes the entry out without touching its file; null when it is not here.
+    std::unique_ptr<TMBXItem> Extract(TMBXItem* item);
+    int IndexOf(std::string_view uid) const;
+    int IndexOf(const TMBXItem* item) const;
+    // Deletes every message file and every entry (needs a Path).
+    void Clear();
+    // Rebuilds the entries from the ".eml" files of the folder, oldest file
+    // first; files that cannot be read are skipped (needs a Path).
+    void Restruct();
+    // Ascending StoredDate.
+    static int Compare(const TMBXItem& a, const TMBXItem& b);
+
+    std::string Caption;
+    std::string Path;
+
+private:
+    std::vector<std::unique_ptr<TMBXItem>> FItems;
+};

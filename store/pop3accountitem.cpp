@@ -1,0 +1,127 @@
+#include "store/pop3accountitem.h"
+
+#include <vector>
+
+#include "foundation/csvline.h"
+#include "platform/file.h"
+#include "store/numberitem.h"
+#include "store/pop3accountlist.h"
+
+namespace {
+
+const char* const kChecklistName = "exclude.txt";
+const char* const kIndexName = "messages.idx";
+constexpr std::size_t kAccountItems = 7;
+
+std::string InFolder(const std::string& folder, const char* name) {
+    return platform::IncludeTrailingSeparator(folder) + name;
+}
+
+} // namespace
+
+TPop3AccountItemBase::TPop3AccountItemBase(TPop3AccountList* list) : Owner(list) {}
+
+void TPop3AccountItemBase::Create(std::string_view name, std::string_view userID,
+                                  std::string_view password, std::string_view host,
+                                  std::int32_t port, bool apop, bool stay) {
+    Name = name;
+    UserID = userID;
+    Password = password;
+    Host = host;
+    Port = port;
+    APOP = apop;
+    Stay = stay;
+    Mailbox.Caption = Name;
+    Mailbox.Path = InFolder(GetFolder(), kIndexName);
+}
+
+void TPop3AccountItemBase::Assign(const TPop3AccountItemBase& other) {
+    if (&other == this) return;
+    Owner = other.Owner;
+    Checklist = other.Checklist;
+    PrevChecklist = other.PrevChecklist;
+    Create(other.Name, other.UserID, other.Password, other.Host, other.Port, other.APOP,
+           other.Stay);
+}
+
+std::string TPop3AccountItemBase::GetFolder() const {
+    // Without a base folder the account folder is relative, never at the root.
+    const std::string base = Owner ? Owner->BaseFolder : std::string();
+    return (base.empty() ? std::string() : platform::IncludeTrailingSeparator(base)) + "mbx." +
+           Name;
+}
+
+std::string TPop3AccountItemBase::GetCSV() const {
+    return CSVLineWrite(
+        {Name, UserID, Password, Host, std::to_string(Port), APOP ? "1" : "0", Stay ? "1" : "0"});
+}
+
+void TPop3AccountItemBase::SetCSV(std::string_view line) {
+    std::vector<std::string> items = CSVLineRead(line);
+    if (items.size() < kAccountItems) {
+        Create({}, {}, {}, {}, DefaultPort, false, false);
+        return;
+    }
+    Create(items[0], items[1], items[2], items[3], StrToIntDef(items[4], DefaultPort),
+           StrToIntDef(items[5], 0) != 0, StrToIntDef(items[6], 0) != 0);
+}
+
+void TPop3AccountItemBase::LoadChecklist() {
+    Checklist.LoadFromFile(InFolder(GetFolder(), kChecklistName));
+}
+
+bool TPop3AccountItemBase::SaveChecklist(std::string* error) const {
+    std::string path = InFolder(GetFolder(), kChecklistName);
+    std::string reason;
+    if (Checklist.SaveToFile(path, 0644, &reason)) return true;
+    if (error) *error = path + ": " + reason;
+    return false;
+}
+
+bool TPop3AccountItemBase::Lock() {
+    if (Locked) return false;
+    Locked = true;
+    return true;
+}
+
+void TPop3AccountItemBase::PrepareDownload() {
+    PrevChecklist = Checklist;
+    Checklist.Clear();
+}
+
+bool TPop3AccountItemBase::BeginDownload(std::string_view uidl) {
+    CurrentUID = uidl;
+    DownloadSize = 0;
+    return PrevChecklist.IndexOf(uidl) < 0;
+}
+
+void TPop3AccountItemBase::EndDownload() {
+    if (CurrentUID.empty()) return;
+    Checklist.Add(CurrentUID);
+    CurrentUID.clear();
+}
+
+void TPop3AccountItemBase::AbortDownload() {
+    CurrentUID.clear();
+}
+
+TPop3AccountItem::TPop3AccountItem(TPop3AccountList* list, std::string_view name,
+                                   std::string_view userID, std::string_view password,
+                                   std::string_view host, std::int32_t port, bool apop, bool stay)
+    : TPop3AccountItemBase(list) {
+    Create(name, userID, password, host, port, apop, stay);
+}
+
+TPop3AccountItem::TPop3AccountItem(TPop3AccountList* list, std::string_view line)
+    : TPop3AccountItemBase(list) {
+    SetCSV(line);
+}
+
+TPop3AccountItem::TPop3AccountItem(TPop3AccountList* list, const TPop3AccountItemBase* other)
+    : TPop3AccountItemBase(list) {
+    if (other)
+        Create(other->Name, other->UserID, other->Password, other->Host, other->Port, other->APOP,
+               other->Stay);
+    else
+        Create({}, {}, {}, {}, DefaultPort, false, false);
+}

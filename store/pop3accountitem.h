@@ -1,0 +1,82 @@
+#pragma once
+// One remote POP3 account: its connection values, its own inbox, and the
+// checklist of UIDLs already fetched that are still on the server, with the
+// bookkeeping of one download session that rebuilds that checklist.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "foundation/stringlist.h"
+#include "store/messagebox.h"
+
+class TPop3AccountList;
+
+class TPop3AccountItemBase {
+public:
+    static constexpr std::int32_t DefaultPort = 110;
+
+    explicit TPop3AccountItemBase(TPop3AccountList* list);
+    virtual ~TPop3AccountItemBase() = default;
+    TPop3AccountItemBase(const TPop3AccountItemBase&) = delete;
+    TPop3AccountItemBase& operator=(const TPop3AccountItemBase&) = delete;
+
+    // Sets the seven values; the mailbox takes the name as its caption and
+    // the index file of the account folder as its path (entries stay).
+    void Create(std::string_view name, std::string_view userID, std::string_view password,
+                std::string_view host, std::int32_t port, bool apop, bool stay);
+    // Owner, both checklists and the seven values of the other record.
+    void Assign(const TPop3AccountItemBase& other);
+
+    // Base folder of the owner + "mbx." + Name, no trailing separator.
+    std::string GetFolder() const;
+    // The account-file line: seven items, port in decimal, flags "1"/"0".
+    std::string GetCSV() const;
+
+    // A missing file gives an empty checklist.
+    void LoadChecklist();
+    // Replaces "exclude.txt" atomically; false with the reason in error.
+    [[nodiscard]] bool SaveChecklist(std::string* error = nullptr) const;
+
+    bool IsLocked() const { return Locked; }
+    bool Lock();
+    void Unlock() { Locked = false; }
+
+    // One download session: PrepareDownload once, then per message on the
+    // server BeginDownload and one of EndDownload (known, or fetched and
+    // kept on the server) or AbortDownload (deleted on the server).
+    void PrepareDownload();
+    bool BeginDownload(std::string_view uidl); // true: new, fetch it
+    void EndDownload();
+    void AbortDownload();
+    void MeasureDownload(std::int32_t size) { DownloadSize = size; }
+
+    TPop3AccountList* Owner; // not owned
+    std::string Name;
+    std::string UserID;
+    std::string Password;
+    std::string Host;
+    std::int32_t Port = DefaultPort;
+    bool APOP = false;
+    bool Stay = false;
+    TStringList Checklist;
+    TStringList PrevChecklist;
+    TMessageBox Mailbox;
+    std::string CurrentUID;
+    std::int32_t DownloadSize = 0;
+    bool Locked = false;
+
+protected:
+    void SetCSV(std::string_view line);
+};
+
+class TPop3AccountItem : public TPop3AccountItemBase {
+public:
+    explicit TPop3AccountItem(TPop3AccountList* list) : TPop3AccountItemBase(list) {}
+    TPop3AccountItem(TPop3AccountList* list, std::string_view name, std::string_view userID,
+                     std::string_view password, std::string_view host, std::int32_t port, bool apop,
+                     bool stay);
+    // From an account-file line; fewer than seven items give the defaults.
+    TPop3AccountItem(TPop3AccountList* list, std::string_view line);
+    // The other record's values, or the defaults when there is none.
+    TPop3AccountItem(TPop3AccountList* list, const TPop3AccountItemBase* other);
+};

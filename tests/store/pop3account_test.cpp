@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/file.h"
+#include "store/pop3accountlist.h"
+#include "storefixture.h"
+
+class AccountListTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        list.BaseFolder = dir + "Msgbox";
+        list.ListFile = list.BaseFolder + "/accounts.dat";
+        ASSERT_TRUE(platform::ForceDirectories(list.BaseFolder));
+    }
+
+    TPop3AccountItem* AddWithFolder(const std::string& name) {
+        TPop3AccountItem* a = list.Add(name, "user", "pw", "pop.example", 110, false, false);
+        EXPECT_TRUE(platform::ForceDirectories(a->GetFolder()));
+        return a;
+    }
+
+    TPop3AccountList list;
+};
+
+TEST_F(AccountListTest, AccountFileLines) {
+    struct Case {
+        std::string line, name, user, password, host;
+        int port;
+        bool apop, stay;
+    } cases[] = {
+        {"n,u,p,h,995,1,0", "n", "u", "p", "h", 995, true, false},
+        {"n,u,p,h,x,y,z", "n", "u", "p", "h", 110, false, false},
+        {"n,u,p,h,995,1", "", "", "", "", 110, false, false}, // six items: all defaults
+        {"", "", "", "", "", 110, false, false},
+        {"n,u,\"a b,\"\"c\"\"\",h,1,7,1,extra", "n", "u", "a b,\"c\"", "h", 1, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        TPop3AccountItem a(&list, c.line);
+        EXPECT_EQ(a.Name, c.name);
+        EXPECT_EQ(a.UserID, c.user);
+        EXPECT_EQ(a.Password, c.password);
+        EXPECT_EQ(a.Host, c.host);
+        EXPECT_EQ(a.Port, c.port);
+        EXPECT_EQ(a.APOP, c.apop);
+        EXPECT_EQ(a.Stay, c.stay);
+    }
+    EXPECT_EQ(TPop3AccountItem(&list, "n,u,p,h,995,1,0").GetCSV(), "n,u,p,h,995,1,0");
+    TPop3AccountItem empty(&list, "");
+    EXPECT_EQ(empty.GetFolder(), dir + "Msgbox/mbx.");
+}
+
+TEST_F(AccountListTest, SaveAndLoadKeepAccountsChecklistsAndMailboxes) {
+    const std::string passwords[] = {"plain", "with blank", "a,b", "q\"uote", " lead"};
+    int n = 0;
+    for (const std::string& pw : passwords) {
+        std::string name = "acc" + std::to_string(n++);
+        TPop3AccountItem* a = AddWithFolder(name);
+        a->Password = pw;
+        a->Port = 100 + n;
+        a->APOP = n % 2;
+        a->Stay = n % 3 == 0;
+        a->Checklist.Add("uidl-" + name);
+        a->Mailbox.LoadFromStrings({"uid-" + name + ",f.eml,5"});
+    }
+    ASSERT_TRUE(list.Save());
+
+    struct stat st {};
+    ASSERT_EQ(stat(list.ListFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    TPop3AccountList loaded;
+    loaded.BaseFolder = list.BaseFolder;
+    loaded.LoadFromFile(list.ListFile);
+    ASSERT_EQ(loaded.GetCount(), list.GetCount());
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const TPop3AccountItem* a = list.GetAccounts(i);
+        const TPop3AccountItem* b = loaded.GetAccounts(i);
+        EXPECT_EQ(b->GetCSV(), a->GetCSV());
+        EXPECT_EQ(b->Password, a->Password);
+        EXPECT_EQ(b->Checklist.Strings, a->Checklist.Strings);
+        ASSERT_EQ(b->Mailbox.GetCount(), 1);
+        EXPECT_EQ(b->Mailbox.GetMessages(0)->UID, "uid-" + a->Name);
+        EXPECT_EQ(b->Mailbox.Caption, a->Name);
+        EXPECT_FALSE(b->IsLocked());
+    }
+}
+
+TEST_F(AccountListTest, FailedSavesAreReportedAndTheRestIsWritten) {
+    AddWithFolder("good");
+    list.Add("nofolder", "u", "p", "h", 110, false, false); // its folder was never made
+    std::string error;
+    EXPECT_FALSE(list.Save(&error));
+    EXPECT_NE(error.find("mbx.nofolder/messages.idx"), std::string::npos) << error;
+    EXPECT_NE(error.find("mbx.nofolder/exclude.txt"), std::string::npos) << error;
+    EXPECT_TRUE(platform::FileExists(dir + "Msgbox/mbx.good/messages.idx"));
+    TPop3AccountList loaded;
+    loaded.LoadFromFile(list.ListFile);
+    EXPECT_EQ(loaded.GetCount(), 2);
+
+    list.ListFile = dir + "missing/accounts.dat";
+    error.clear();
+    EXPECT_FALSE(list.Save(&error));
+    EXPECT_NE(error.find("missing/accounts.dat"), std::string::npos);
+}
+
+TEST_F(AccountListTest, MissingFilesGiveEmptyLists) {
+    list.LoadFromFile(dir + "none.dat");
+    EXPECT_EQ(list.GetCount(), 0);
+    ASSERT_TRUE(platform::WriteFile(list.ListFile, "home,u,p,h,110,0,0\r\n"));
+    list.Load();
+    ASSERT_EQ(list.GetCount(), 1);
+    EXPECT_EQ(list.GetAccounts(0)->Checklist.GetCount(), 0);
+    EXPECT_EQ(list.GetAccounts(0)->Mailbox.GetCount(), 0);
+    EXPECT_EQ(list.GetAccounts(0)->Mailbox.Path, dir + "Msgbox/mbx.home/messages.idx");
+}
+
+TEST_F(AccountListTest, OrderLookupAndRemoval) {
+    TPop3AccountItem* home = list.Add("home", "u", "p", "h", 110, false, false);
+    TPop3AccountItem* work = list.Add("work", "u", "p", "h", 110, false, false);
+    TPop3AccountItem* club = list.Add("club", "u", "p", "h", 110, false, false);
+    EXPECT_EQ(list.IndexOf("HOME"), 0);
+    EXPECT_EQ(list.IndexOf("none"), -1);
+    EXPECT_EQ(list.IndexOf(club), 2);
+    list.Move(2, 0);
+    EXPECT_EQ(list.GetAccounts(0), club);
+    EXPECT_EQ(list.IndexOf("club"), 0);
+    list.Move(0, 2);
+    EXPECT_EQ(list.GetAccounts(2), club);
+    list.Remove(work);
+    EXPECT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.IndexOf("work"), -1);
+    list.Delete(0);
+    EXPECT_EQ(list.GetAccounts(0), club);
+    EXPECT_EQ(list.IndexOf(home), -1);
+}
+
+TEST_F(AccountListTest, RenameAndAssignMoveTheMailboxPathAtOnce) {
+    TPop3AccountItem* a = list.Add("old", "u", "p", "h", 110, false, false);
+    a->Checklist.Add("x");
+    a->Create("new", "u2", "p2", "h2", 995, true, true);
+    EXPECT_EQ(a->Mailbox.Caption, "new");
+    EXPECT_EQ(a->Mailbox.Path, dir + "Msgbox/mbx.new/messages.idx");
+    EXPECT_EQ(a->Checklist.GetCount(), 1);
+
+    TPop3AccountItem edited(&list, a);
+    EXPECT_EQ(edited.GetCSV(), a->GetCSV());
+    edited.Password = "changed";
+    a->Assign(edited);
+    EXPECT_EQ(a->Password, "changed");
+    EXPECT_EQ(a->Checklist.GetCount(), 0); // the edited copy had an empty one
+    TPop3AccountItem defaults(&list, nullptr);
+    EXPECT_EQ(defaults.GetCSV(), ",,,,110,0,0");
+}
+
+TEST(AccountBookkeeping, OneDownloadSession) {
+    TPop3AccountList list;
+    TPop3AccountItem a(&list, "n,u,p,h,110,0,0");
+    a.Checklist.Add("A1");
+    a.Checklist.Add("B2");
+    a.PrepareDownload();
+    EXPECT_EQ(a.Checklist.GetCount(), 0);
+    EXPECT_FALSE(a.BeginDownload("a1")); // known, letter case ignored
+    a.EndDownload();
+    a.MeasureDownload(77);
+    EXPECT_TRUE(a.BeginDownload("C3"));
+    EXPECT_EQ(a.DownloadSize, 0);
+    a.EndDownload();
+    a.EndDownload(); // twice adds once
+    EXPECT_TRUE(a.BeginDownload("D4"));
+    a.AbortDownload(); // deleted on the server
+    a.EndDownload();
+    EXPECT_EQ(a.Checklist.Strings, (std::vector<std::string>{"a1", "C3"}));
+    EXPECT_EQ(a.PrevChecklist.Strings, (std::vector<std::string>{"A1", "B2"}));
+    EXPECT_TRUE(a.CurrentUID.empty());
+}
+
+TEST(AccountBookkeeping, Locking) {
+    TPop3AccountList list;
+    TPop3AccountItem a(&list);
+    a.Unlock(); // harmless
+    EXPECT_TRUE(a.Lock());
+    EXPECT_FALSE(a.Lock());
+    EXPECT_TRUE(a.IsLocked());
+    a.Unlock();
+    EXPECT_FALSE(a.IsLocked());
+}
