@@ -9,21 +9,24 @@
 namespace {
 
 constexpr std::string_view CRLF = "\r\n";
-// A buffer emptied after holding more than this gives its memory back.
-constexpr std::size_t KeepCapacity = 4 * 1024 * 1024;
 
 // Calls fn for every line of text; a line ends at CR, LF or CR LF, and a line
 // end at the very end of the text starts no further line.
 template <class Fn>
 void ForEachLine(std::string_view text, Fn fn) {
-    std::size_t start = 0, n = text.size();
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    auto nextLf = [&](std::size_t from) {
+        auto* found = static_cast<const char*>(std::memchr(p + from, '\n', n - from));
+        return found ? static_cast<std::size_t>(found - p) : n;
+    };
+    std::size_t start = 0, lf = nextLf(0);
     while (start < n) {
-        std::size_t end = start;
-        while (end < n && text[end] != '\r' && text[end] != '\n')
-            ++end;
+        if (lf < start) lf = nextLf(start); // looked for again only once passed
+        auto* cr = static_cast<const char*>(std::memchr(p + start, '\r', lf - start));
+        std::size_t end = cr ? static_cast<std::size_t>(cr - p) : lf;
         fn(text.substr(start, end - start));
-        if (end < n && text[end] == '\r' && end + 1 < n && text[end + 1] == '\n') ++end;
-        start = end + 1;
+        start = end + (cr && end + 1 < n && p[end + 1] == '\n' ? 2 : 1);
     }
 }
 
@@ -82,38 +85,42 @@ std::optional<std::size_t> TSocketHelper::FindInBuffer(std::string_view pattern)
     return {};
 }
 
-// Hands out count unconsumed bytes. The rest moves to the front only once the
-// consumed part outweighs it, so every byte is moved a bounded number of times.
-std::string TSocketHelper::TakeBuffer(std::size_t count) {
-    if (FHead == 0 && count == FBuffer.size()) { // all of it: hand over the memory
-        std::string out = std::move(FBuffer);
+// Hands out count unconsumed bytes. A buffer handed out whole swaps memory
+// with out, so that the next data reuses what out held before.
+void TSocketHelper::TakeBuffer(std::size_t count, std::string& out) {
+    if (FHead == 0 && count == FBuffer.size()) {
+        out.swap(FBuffer);
         FBuffer.clear();
         FScanFrom = 0;
-        return out;
+        return;
     }
-    std::string out = FBuffer.substr(FHead, count);
+    out.assign(FBuffer, FHead, count);
+    Consume(count);
+}
+
+// The rest moves to the front only once the consumed part outweighs it, so
+// every byte is moved a bounded number of times.
+void TSocketHelper::Consume(std::size_t count) {
     FHead += count;
     if (FHead == FBuffer.size()) {
         FBuffer.clear();
-        if (FBuffer.capacity() > KeepCapacity) FBuffer.shrink_to_fit();
         FHead = 0;
     } else if (FHead > FBuffer.size() / 2) {
         FBuffer.erase(0, FHead);
         FHead = 0;
     }
     FScanFrom = FHead;
-    return out;
 }
 
 bool TSocketHelper::ReadBufferStr(std::string& out, bool all) {
     if (all) {
         if (!BufferRemaining()) return false;
-        out = TakeBuffer(FBuffer.size() - FHead);
+        TakeBuffer(FBuffer.size() - FHead, out);
         return true;
     }
     auto pos = FindInBuffer(CRLF);
     if (!pos) return false;
-    out = TakeBuffer(*pos + CRLF.size() - FHead);
+    TakeBuffer(*pos + CRLF.size() - FHead, out);
     return true;
 }
 
@@ -121,12 +128,12 @@ bool TSocketHelper::ReadBufferBlock(std::string& out, bool all) {
     if (all) return ReadBufferStr(out, true);
     std::string_view pending(FBuffer.data() + FHead, FBuffer.size() - FHead);
     if (std::size_t early = std::min(EarlyBlockEnd(pending), pending.size())) {
-        out = TakeBuffer(early);
+        TakeBuffer(early, out);
         return true;
     }
     auto pos = FindInBuffer(FTerminator);
     if (!pos) return false;
-    out = TakeBuffer(*pos + FTerminator.size() - FHead);
+    TakeBuffer(*pos + FTerminator.size() - FHead, out);
     return true;
 }
 
@@ -135,7 +142,8 @@ bool TSocketHelper::ReadBufferStream(std::size_t count, bool all) {
     std::size_t pending = FBuffer.size() - FHead;
     if (all) count = pending;
     if (count == 0 || pending < count) return false;
-    WriteStream(TakeBuffer(count));
+    WriteStream(std::string_view(FBuffer).substr(FHead, count));
+    Consume(count);
     return true;
 }
 

@@ -104,7 +104,8 @@ protected:
 
 private:
     std::optional<std::size_t> FindInBuffer(std::string_view pattern);
-    std::string TakeBuffer(std::size_t count);
+    void TakeBuffer(std::size_t count, std::string& out);
+    void Consume(std::size_t count);
     bool ReadChunk(std::optional<std::size_t>& read, bool wait);
     bool WaitForData(bool wake);
     bool KeepRunning() const;
