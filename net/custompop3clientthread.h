@@ -1,0 +1,105 @@
+#pragma once
+// TCustomPop3ClientThread: one POP3 conversation with a remote server on a
+// worker thread. It connects, reads the greeting, logs in with USER/PASS or
+// APOP and then lets the subclass choose every further command. Each reply
+// goes to the main window as an event; the next command is sent only after
+// the window has answered that event. The session always ends with event 1.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "foundation/regexpobj.h"
+#include "net/customclientthread.h"
+#include "platform/datetime.h"
+
+// The next command and the state code it stands for.
+struct TPop3Command {
+    std::string Command;
+    int State = 0;
+};
+
+// Path of a client session log: the folder, "c", the time as "yymmdd-hhnnss-",
+// the host and ".log".
+std::string ClientLogPath(std::string_view folder, std::string_view host, TDateTime time);
+
+class TCustomPop3ClientThread : public TCustomClientThread {
+public:
+    // State codes: the command last sent, and the code of the event that
+    // reports its reply.
+    enum : int {
+        StateGreeting = 0,
+        EventEnded = 1,
+        StateUser = 2,
+        StatePass = 3,
+        StateApop = 4,
+        StateStat = 5,
+        StateDele = 6,
+        StateQuit = 8,
+        StateRetr = 12,
+        CodeLoggedIn = 100,
+        AnswerQuit = 101,
+        StateUidl = 200,
+        StateList = 201,
+    };
+
+    // A server that stays connected without sending a byte of the awaited
+    // reply for this long is given up, so the account cycle moves on.
+    static constexpr int DefaultReplyTimeout = 120 * 1000; // ms
+    // Bytes of one multi-line reply when the owner sets no bound.
+    static constexpr std::size_t DefaultMaxBlock = std::size_t{1} << 30;
+
+    TCustomPop3ClientThread(bool createSuspended, std::string host, int port,
+                            platform::TWindowHandle window, std::uint32_t windowMessage,
+                            std::uint32_t threadMessage, std::string user, std::string pass,
+                            bool useAPOP, std::string logFolder);
+
+    // Bounds of the session; set them while the thread is suspended.
+    void SetReplyTimeout(int ms) { FReplyTimeout = std::chrono::milliseconds(ms); }
+    void SetMaxBlock(std::size_t bytes) { FMaxBlock = bytes; }
+
+protected:
+    // The command that follows the answered event with this code (100: the
+    // login succeeded). The answer's text is FMessenger.GetText().
+    virtual TPop3Command NextCommand(int code);
+
+    bool ClientConnect() override;
+    void ClientDisconnect(bool accepted) override;
+    void ClientDispatch(platform::TMessage& message) override;
+    void ClientIdle() override;
+    void ClientDialogue(const std::string& command) override;
+    std::unique_ptr<TSocketHelper> CreateHelper(platform::TSocket& socket) override;
+    void Execute() override;
+
+    int FState = StateGreeting;
+    std::string FUser;
+    std::string FPass;
+    bool FUseAPOP;
+    std::string FTimeStamp;
+    int FMessageCount = 0;
+    TRegexpObj FReplyPattern;
+    TRegexpObj FStampPattern;
+    std::string FLogFolder;
+
+private:
+    void Dialogue();
+    void Dispatch(int code, bool proceed);
+    void Send(const TPop3Command& next);
+    void PostEvent(int code, bool flag, std::string_view text);
+    void PostEnd(bool accepted);
+    void OpenSessionLog();
+    void AwaitReply();
+    // Logs "*Error! " with the reason and closes the connection; the session
+    // then ends the normal way.
+    void Fail(std::string_view reason);
+    void CloseSession();
+
+    std::chrono::milliseconds FReplyTimeout{DefaultReplyTimeout};
+    std::size_t FMaxBlock = DefaultMaxBlock;
+    bool FAccepted = false;
+    bool FEndPosted = false;
+    bool FAwaitingReply = false;
+    std::uint64_t FBytesSeen = 0;
+    std::chrono::steady_clock::time_point FLastProgress;
+};

@@ -1,0 +1,97 @@
+#include "net/pop3mailcheckthread.h"
+
+#include "platform/text.h"
+
+namespace {
+
+// The command for message index + 1 ("UIDL 3").
+TPop3Command ForMessage(const char* verb, int index, int state) {
+    return {std::string(verb) + " " + std::to_string(index + 1), state};
+}
+
+// The walk's first step after STAT.
+TPop3Command FirstMessage(int& index, int count) {
+    index = 0;
+    if (count > 0) return ForMessage("UIDL", index, TCustomPop3ClientThread::StateUidl);
+    return {"QUIT", TCustomPop3ClientThread::StateQuit};
+}
+
+// On to the next message, or QUIT after the last.
+TPop3Command NextMessage(int& index, int count) {
+    ++index;
+    if (index >= count) return {"QUIT", TCustomPop3ClientThread::StateQuit};
+    return ForMessage("UIDL", index, TCustomPop3ClientThread::StateUidl);
+}
+
+} // namespace
+
+TPop3MailCheckThread::TPop3MailCheckThread(bool createSuspended, platform::TWindowHandle window,
+                                           int port, std::string host, bool useAPOP,
+                                           std::string password, std::string user,
+                                           std::string logFolder)
+    : TCustomPop3ClientThread(true, std::move(host), port, window, WindowMessage, ThreadMessage,
+                              std::move(user), std::move(password), useAPOP, std::move(logFolder)) {
+    if (!createSuspended) Resume();
+}
+
+// Room for the status line, dot-stuffing and a server whose LIST size is a
+// little off: twice the limit and a megabyte.
+std::size_t TPop3MailCheckThread::BlockLimit(int limitSizeKB) {
+    if (limitSizeKB <= 0) return DefaultMaxBlock;
+    return static_cast<std::size_t>(limitSizeKB) * 1024 * 2 + (std::size_t{1} << 20);
+}
+
+TPop3Command TPop3MailCheckThread::NextCommand(int code) {
+    const std::string answer = FMessenger.GetText();
+    auto is = [&](const char* word) { return platform::SameText(answer, word); };
+    switch (code) {
+    case CodeLoggedIn:
+        return {"STAT", StateStat};
+    case StateStat:
+        return FirstMessage(FIndex, FMessageCount);
+    case StateUidl:
+    case StateList:
+        if (is("SKIP")) return NextMessage(FIndex, FMessageCount);
+        if (is("DELE")) return ForMessage("DELE", FIndex, StateDele);
+        if (is("QUIT")) return {"QUIT", StateQuit};
+        if (code == StateUidl) return ForMessage("LIST", FIndex, StateList);
+        FHelper->SetMode(TSocketHelper::ModeBlock);
+        return ForMessage("RETR", FIndex, StateRetr);
+    case StateRetr:
+        if (is("DELE")) return ForMessage("DELE", FIndex, StateDele);
+        if (is("QUIT")) return {"QUIT", StateQuit};
+        return NextMessage(FIndex, FMessageCount);
+    case StateDele:
+        if (is("QUIT")) return {"QUIT", StateQuit};
+        return NextMessage(FIndex, FMessageCount);
+    default:
+        return {"QUIT", StateQuit};
+    }
+}
+
+TPop3MailEraseThread::TPop3MailEraseThread(bool createSuspended, platform::TWindowHandle window,
+                                           int port, std::string host, bool useAPOP,
+                                           std::string password, std::string user,
+                                           std::string targetUID, std::string logFolder)
+    : TCustomPop3ClientThread(true, std::move(host), port, window, WindowMessage, ThreadMessage,
+                              std::move(user), std::move(password), useAPOP, std::move(logFolder)),
+      FTargetUID(std::move(targetUID)) {
+    if (!createSuspended) Resume();
+}
+
+TPop3Command TPop3MailEraseThread::NextCommand(int code) {
+    switch (code) {
+    case CodeLoggedIn:
+        return {"STAT", StateStat};
+    case StateStat:
+        return FirstMessage(FIndex, FMessageCount);
+    case StateUidl:
+        if (FMessenger.GetText() == FTargetUID) return ForMessage("DELE", FIndex, StateDele);
+        return NextMessage(FIndex, FMessageCount);
+    case StateDele:
+        if (platform::SameText(FMessenger.GetText(), "QUIT")) return {"QUIT", StateQuit};
+        return NextMessage(FIndex, FMessageCount);
+    default:
+        return {"QUIT", StateQuit};
+    }
+}

@@ -1,0 +1,378 @@
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "net/pop3mailcheckthread.h"
+#include "net/pop3sockethelper.h"
+#include "platform/file.h"
+#include "platform/thread.h"
+#include "pop3scriptserver.h"
+#include "pop3testwindow.h"
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+Lines Join(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const auto& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+const Lines Login = {"S: +OK ready", "C: USER bob", "S: +OK", "C: PASS secret", "S: +OK in"};
+
+// A temporary folder that is removed again.
+struct TTempFolder {
+    fs::path Path;
+    TTempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "pop3testXXXXXX").string();
+        Path = mkdtemp(pattern.data());
+    }
+    ~TTempFolder() { fs::remove_all(Path); }
+};
+
+class Pop3ClientTest : public ::testing::Test {
+protected:
+    platform::TQueueWindow Window;
+    int ReplyTimeout = TCustomPop3ClientThread::DefaultReplyTimeout;
+    std::size_t MaxBlock = TCustomPop3ClientThread::DefaultMaxBlock;
+    std::string LogFolder;
+
+    void TearDown() override {
+        platform::StopWorkerThreads();
+        EXPECT_EQ(platform::RunningWorkerThreads(), 0);
+    }
+
+    template <class TThread>
+    TThread* Limit(TThread* thread) {
+        thread->SetReplyTimeout(ReplyTimeout);
+        thread->SetMaxBlock(MaxBlock);
+        thread->Resume();
+        return thread;
+    }
+
+    std::vector<TPop3Event> Check(int port, TPop3WindowScript answers, bool apop = false,
+                                  const std::string& user = "bob",
+                                  const std::string& pass = "secret") {
+        Limit(new TPop3MailCheckThread(true, &Window, port, "127.0.0.1", apop, pass, user,
+                                       LogFolder));
+        return RunPop3Window(Window, TPop3MailCheckThread::WindowMessage, std::move(answers));
+    }
+
+    std::vector<TPop3Event> Erase(int port, const std::string& target) {
+        Limit(new TPop3MailEraseThread(true, &Window, port, "127.0.0.1", false, "secret", "bob",
+                                       target, LogFolder));
+        TPop3WindowScript answers;
+        answers.Erase = true;
+        return RunPop3Window(Window, TPop3MailEraseThread::WindowMessage, answers);
+    }
+};
+
+struct TSessionCase {
+    const char* Name;
+    Lines Script;
+    TPop3WindowScript Answers;
+};
+
+} // namespace
+
+TEST_F(Pop3ClientTest, CheckSessionsSendTheCommandsTheAnswersAskFor) {
+    const Lines retr2 = {"C: RETR 2", "S: +OK", "S: Subject: b", "S: ", "S: body", "S: ."};
+    const Lines retr3 = {"C: RETR 3", "S: +OK", "S: Subject: c", "S: ", "S: ..", "S: ."};
+    TSessionCase cases[] = {
+        {"no messages", Join({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK bye"}}), {}},
+        {"skip, new and kept, new and deleted",
+         Join({Login,
+               {"C: STAT", "S: +OK 3 300", "C: UIDL 1", "S: +OK 1 a", "C: UIDL 2", "S: +OK 2 b",
+                "C: LIST 2", "S: +OK 2 100"},
+               retr2,
+               {"C: UIDL 3", "S: +OK 3 c", "C: LIST 3", "S: +OK 3 100"},
+               retr3,
+               {"C: DELE 3", "S: +OK", "C: QUIT", "S: +OK"}}),
+         {{"SKIP", "", ""}, {}, {"", "DELE"}}},
+        {"too large: deleted unfetched",
+         Join({Login,
+               {"C: STAT", "S: +OK 1 9000", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 9000",
+                "C: DELE 1", "S: +OK", "C: QUIT", "S: +OK"}}),
+         {{}, {"DELE"}, {}}},
+        {"skip in lower case",
+         Join({Login, {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: QUIT", "S: +OK"}}),
+         {{"skip"}, {}, {}}},
+        {"Skip capitalised",
+         Join({Login, {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: QUIT", "S: +OK"}}),
+         {{"Skip"}, {}, {}}},
+        {"QUIT at a UIDL without id",
+         Join({Login, {"C: STAT", "S: +OK 2 9", "C: UIDL 1", "S: +OK 1", "C: QUIT", "S: +OK"}}),
+         {{"QUIT"}, {}, {}}},
+        {"refused command after login: no QUIT", Join({Login, {"C: STAT", "S: -ERR locked"}}), {}},
+        {"STAT without its words", Join({Login, {"C: STAT", "S: +OK", "C: QUIT", "S: +OK"}}), {}},
+        {"STAT count not a number",
+         Join({Login, {"C: STAT", "S: +OK many 12", "C: QUIT", "S: +OK"}}),
+         {}},
+        {"RETR refused with one -ERR line",
+         Join({Login,
+               {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 9",
+                "C: RETR 1", "S: -ERR message gone"}}),
+         {}},
+        {"server closes", Join({Login, {"C: STAT", "X:"}}), {}},
+        {"greeting refused", {"S: -ERR busy"}, {}},
+        {"greeting not recognised", {"S: hello there"}, {}},
+        {"+OKAY recognised", {"S: +OKAY hello", "C: USER bob", "S: -ERR no such user"}, {}},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPop3ScriptServer server(c.Script);
+        auto events = Check(server.GetPort(), c.Answers);
+        EXPECT_EQ(server.Received(), server.Expected());
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back().Code, 1);
+        EXPECT_TRUE(events.back().Flag);
+        EXPECT_EQ(events.back().Text, "127.0.0.1");
+    }
+}
+
+TEST_F(Pop3ClientTest, EventsCarryTheCommandAndTheReply) {
+    TPop3ScriptServer server(
+        Join({Login,
+              {"C: STAT", "S: +OK 1 40", "C: UIDL 1", "S: +OK 1 u1", "C: LIST 1", "S: +OK 1 40",
+               "C: RETR 1", "S: +OK 40 octets", "S: Subject: x", "S: ", "S: ..dot", "S: .",
+               "C: QUIT", "S: +OK bye"}}));
+    std::vector<std::string> retrieved;
+    TPop3WindowScript answers;
+    answers.Retrieved = &retrieved;
+    auto events = Check(server.GetPort(), answers);
+    EXPECT_EQ(server.Received(), server.Expected());
+    ASSERT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 5, 200, 201, 12, 8, 1}));
+    const std::pair<bool, std::string> expected[] = {
+        {true, "127.0.0.1\r\n+OK ready"},
+        {true, "USER bob\r\n+OK"},
+        {true, "PASS secret\r\n+OK in"}, // the password in clear
+        {true, "STAT\r\n+OK 1 40"},
+        {true, "UIDL 1\r\n+OK 1 u1"},
+        {true, "LIST 1\r\n+OK 1 40"},
+        {true, "RETR 1\r\n+OK 40 octets\r\nSubject: x\r\n\r\n..dot\r\n.\r\n"}, // as received
+        {true, "QUIT\r\n+OK bye"},
+        {true, "127.0.0.1"},
+    };
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(events[i].Flag, expected[i].first) << i;
+        EXPECT_EQ(events[i].Text, expected[i].second) << i;
+    }
+    EXPECT_EQ(retrieved, std::vector<std::string>{"Subject: x\r\n\r\n.dot\r\n"});
+}
+
+TEST_F(Pop3ClientTest, RefusalsAndUnknownRepliesAreReportedWithFlagFalse) {
+    struct TCase {
+        Lines Script;
+        std::vector<int> Codes;
+        std::size_t Refused; // index of the event with flag false
+        std::string Text;
+    } cases[] = {
+        {{"S: -ERR busy"}, {0, 1}, 0, "127.0.0.1\r\n-ERR busy"},
+        {{"S: hello"}, {0, 1}, 0, ""},
+        {Join({Login, {"C: STAT", "S: -ERR locked"}}), {0, 2, 3, 5, 1}, 3, "STAT\r\n-ERR locked"},
+        {Join({Login,
+               {"C: STAT", "S: +OK 1 5", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 5",
+                "C: RETR 1", "S: -ERR gone"}}),
+         {0, 2, 3, 5, 200, 201, 12, 1},
+         6,
+         "RETR 1\r\n-ERR gone\r\n"},
+    };
+    for (auto& c : cases) {
+        TPop3ScriptServer server(c.Script);
+        auto events = Check(server.GetPort(), {});
+        EXPECT_EQ(server.Received(), server.Expected());
+        ASSERT_EQ(EventCodes(events), c.Codes);
+        EXPECT_FALSE(events[c.Refused].Flag);
+        EXPECT_EQ(events[c.Refused].Text, c.Text);
+        EXPECT_TRUE(events.back().Flag); // the connection had come up
+    }
+}
+
+TEST_F(Pop3ClientTest, EraseSessionsDeleteExactlyTheTargetUidl) {
+    struct TCase {
+        const char* Name;
+        std::string Target;
+        Lines Script;
+    } cases[] = {
+        {"no messages", "t", Join({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}})},
+        {"target is the last message", "t",
+         Join({Login,
+               {"C: STAT", "S: +OK 2 9", "C: UIDL 1", "S: +OK 1 a", "C: UIDL 2", "S: +OK 2 t",
+                "C: DELE 2", "S: +OK", "C: QUIT", "S: +OK"}})},
+        {"target on two messages", "t",
+         Join({Login,
+               {"C: STAT", "S: +OK 3 9", "C: UIDL 1", "S: +OK 1 t", "C: DELE 1", "S: +OK",
+                "C: UIDL 2", "S: +OK 2 b", "C: UIDL 3", "S: +OK 3 t", "C: DELE 3", "S: +OK",
+                "C: QUIT", "S: +OK"}})},
+        {"letter case differs: no match", "Abc",
+         Join({Login,
+               {"C: STAT", "S: +OK 2 9", "C: UIDL 1", "S: +OK 1 abc", "C: UIDL 2", "S: +OK 2 ABC",
+                "C: QUIT", "S: +OK"}})},
+        {"UIDL without id", "t",
+         Join({Login, {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1", "C: QUIT", "S: +OK"}})},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPop3ScriptServer server(c.Script);
+        auto events = Erase(server.GetPort(), c.Target);
+        EXPECT_EQ(server.Received(), server.Expected());
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back().Code, 1);
+    }
+}
+
+TEST_F(Pop3ClientTest, ApopWhenTheGreetingCarriesATimeStamp) {
+    struct TCase {
+        bool UseApop;
+        std::string Greeting;
+        Lines Login;
+    } cases[] = {
+        // The example of RFC 1939, with the true MD5 (the digest printed there is not).
+        {true,
+         "S: +OK POP3 server ready <1896.697170952@dbc.mtview.ca.us>",
+         {"C: APOP mrose a6f0dd348916c9ee9539661f94c75203", "S: +OK maildrop ready"}},
+        {true,
+         "S: +OK POP3 server ready",
+         {"C: USER mrose", "S: +OK", "C: PASS tanstaafl", "S: +OK"}},
+        {false,
+         "S: +OK POP3 server ready <1896.697170952@dbc.mtview.ca.us>",
+         {"C: USER mrose", "S: +OK", "C: PASS tanstaafl", "S: +OK"}},
+    };
+    for (auto& c : cases) {
+        TPop3ScriptServer server(
+            Join({{c.Greeting}, c.Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
+        auto events = Check(server.GetPort(), {}, c.UseApop, "mrose", "tanstaafl");
+        EXPECT_EQ(server.Received(), server.Expected()) << c.Greeting;
+        ASSERT_GE(events.size(), 2u);
+        EXPECT_EQ(events[1].Code, c.UseApop && c.Login.size() == 2 ? 4 : 2);
+    }
+}
+
+TEST_F(Pop3ClientTest, ASilentServerEndsTheSessionAfterTheReplyTimeout) {
+    TTempFolder folder;
+    LogFolder = folder.Path.string();
+    ReplyTimeout = 300;
+    TPop3ScriptServer server(Join({Login, {"C: STAT"}}));
+    auto events = Check(server.GetPort(), {});
+    EXPECT_EQ(server.Received(), server.Expected());
+    ASSERT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 1}));
+    auto logs = platform::FindFiles(LogFolder, ".log");
+    ASSERT_EQ(logs.size(), 1u);
+    auto log = platform::ReadFile(LogFolder + "/" + logs[0]);
+    ASSERT_TRUE(log);
+    EXPECT_NE(log->find(">STAT\r\n*Error! No reply from the server for 0.3 seconds\r\n"),
+              std::string::npos)
+        << *log;
+}
+
+TEST_F(Pop3ClientTest, AReplyThatKeepsArrivingIsNotCutByTheReplyTimeout) {
+    ReplyTimeout = 400;
+    Lines slow = {"C: STAT",   "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a",
+                  "C: LIST 1", "S: +OK 1 9", "C: RETR 1", "S: +OK"};
+    for (int i = 0; i < 6; ++i) {
+        slow.push_back("W: 150");
+        slow.push_back("S: line " + std::to_string(i));
+    }
+    slow.insert(slow.end(), {"S: .", "C: QUIT", "S: +OK"});
+    TPop3ScriptServer server(Join({Login, slow}));
+    auto events = Check(server.GetPort(), {});
+    EXPECT_EQ(server.Received(), server.Expected());
+    EXPECT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 5, 200, 201, 12, 8, 1}));
+}
+
+TEST_F(Pop3ClientTest, AMessageOverTheBlockLimitEndsTheSession) {
+    TTempFolder folder;
+    LogFolder = folder.Path.string();
+    MaxBlock = 2000;
+    Lines script = Join({Login,
+                         {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1",
+                          "S: +OK 1 9", "C: RETR 1", "S: +OK"}});
+    for (int i = 0; i < 100; ++i)
+        script.push_back("S: " + std::string(70, 'x'));
+    script.push_back("S: .");
+    TPop3ScriptServer server(script);
+    auto events = Check(server.GetPort(), {});
+    EXPECT_EQ(server.Received(), server.Expected());
+    EXPECT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 5, 200, 201, 1}));
+    auto logs = platform::FindFiles(LogFolder, ".log");
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_NE(platform::ReadFile(LogFolder + "/" + logs[0])->find("*Error! "), std::string::npos);
+}
+
+TEST_F(Pop3ClientTest, AConnectionThatNeverComesUpStillEndsWithEventOne) {
+    int port;
+    {
+        TPop3ScriptServer closed({});
+        port = closed.GetPort();
+    }
+    auto events = Check(port, {});
+    ASSERT_EQ(EventCodes(events), std::vector<int>{1});
+    EXPECT_FALSE(events[0].Flag);
+    EXPECT_EQ(events[0].Text, "127.0.0.1");
+}
+
+TEST_F(Pop3ClientTest, TheSessionLogIsPrivateAndNamedAfterTimeAndHost) {
+    TTempFolder folder;
+    LogFolder = folder.Path.string();
+    TPop3ScriptServer server(Join({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
+    Check(server.GetPort(), {});
+    server.Received();
+    auto logs = platform::FindFiles(LogFolder, ".log");
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_TRUE(std::regex_match(logs[0], std::regex(R"(c\d{6}-\d{6}-127\.0\.0\.1\.log)")))
+        << logs[0];
+    struct stat info {};
+    ASSERT_EQ(stat((folder.Path / logs[0]).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(*platform::ReadFile(LogFolder + "/" + logs[0]),
+              "<+OK ready\r\n>USER bob\r\n<+OK\r\n>PASS secret\r\n<+OK in\r\n>STAT\r\n<+OK 0 "
+              "0\r\n>QUIT\r\n<+OK\r\n");
+}
+
+TEST_F(Pop3ClientTest, NoLogFolderWritesNoLog) {
+    TTempFolder folder;
+    fs::path previous = fs::current_path();
+    fs::current_path(folder.Path);
+    TPop3ScriptServer server(Join({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
+    Check(server.GetPort(), {});
+    fs::current_path(previous);
+    EXPECT_EQ(server.Received(), server.Expected());
+    EXPECT_TRUE(fs::is_empty(folder.Path));
+}
+
+TEST(ClientLogPath, FolderTimeAndHost) {
+    TDateTime time = *EncodeDateTime({2026, 3, 4, 5, 6, 7, 0});
+    EXPECT_EQ(ClientLogPath("logs", "pop.example.com", time),
+              "logs/c260304-050607-pop.example.com.log");
+    EXPECT_EQ(ClientLogPath("logs/", "h", time), "logs/c260304-050607-h.log");
+}
+
+TEST(Pop3MailCheckThread, BlockLimitFromTheSizeLimit) {
+    EXPECT_EQ(TPop3MailCheckThread::BlockLimit(0), std::size_t{1} << 30);
+    EXPECT_EQ(TPop3MailCheckThread::BlockLimit(-5), std::size_t{1} << 30);
+    EXPECT_EQ(TPop3MailCheckThread::BlockLimit(2048), 2048u * 1024 * 2 + (1u << 20));
+}
+
+TEST(Pop3SocketHelper, BlocksPassUnchangedAndOnlyALeadingRefusalEndsOne) {
+    platform::TSocket socket;
+    TPop3SocketHelper helper(&socket, 50);
+    std::string out;
+    helper.DecodeBlock(out, "+OK\r\n..a\r\n\r\n");
+    EXPECT_EQ(out, "+OK\r\n..a\r\n\r\n");
+    helper.EncodeBlock(out, " x\r\n");
+    EXPECT_EQ(out, " x\r\n");
+
+    struct TProbe : TPop3SocketHelper {
+        using TPop3SocketHelper::EarlyBlockEnd;
+        using TPop3SocketHelper::TPop3SocketHelper;
+    } probe(&socket, 50);
+    EXPECT_EQ(probe.EarlyBlockEnd("-ERR no such message\r\nmore"), 22u);
+    EXPECT_EQ(probe.EarlyBlockEnd("-ERR no such"), 0u); // the line is not complete yet
+    EXPECT_EQ(probe.EarlyBlockEnd("-ER"), 0u);
+    EXPECT_EQ(probe.EarlyBlockEnd("+OK\r\n-ERR\r\n"), 0u);
+}
