@@ -8,8 +8,10 @@
 struct TRegexpObj::Code {
     pcre2_code* Pattern = nullptr;
     pcre2_match_data* Match = nullptr;
+    pcre2_match_context* Context = nullptr; // only with limits
     bool Studied = false;
     ~Code() {
+        pcre2_match_context_free(Context);
         pcre2_match_data_free(Match);
         pcre2_code_free(Pattern);
     }
@@ -61,7 +63,21 @@ bool TRegexpObj::Compile(std::string_view pattern, int options) {
     FCode = new Code;
     FCode->Pattern = code;
     FCode->Match = pcre2_match_data_create_from_pattern(code, nullptr);
+    ApplyLimits();
     return true;
+}
+
+void TRegexpObj::SetMatchLimits(std::uint32_t matchLimit, std::uint32_t depthLimit) {
+    FMatchLimit = matchLimit;
+    FDepthLimit = depthLimit;
+    ApplyLimits();
+}
+
+void TRegexpObj::ApplyLimits() {
+    if (FCode == nullptr || (FMatchLimit == 0 && FDepthLimit == 0)) return;
+    if (FCode->Context == nullptr) FCode->Context = pcre2_match_context_create(nullptr);
+    if (FMatchLimit != 0) pcre2_set_match_limit(FCode->Context, FMatchLimit);
+    if (FDepthLimit != 0) pcre2_set_depth_limit(FCode->Context, FDepthLimit);
 }
 
 bool TRegexpObj::Study(int) {
@@ -74,12 +90,12 @@ bool TRegexpObj::Study(int) {
 bool TRegexpObj::Execute(std::string_view subject, int) {
     if (FCode == nullptr) return false;
     auto text = reinterpret_cast<PCRE2_SPTR>(subject.data());
-    int rc = pcre2_match(FCode->Pattern, text, subject.size(), 0, 0, FCode->Match, nullptr);
+    int rc = pcre2_match(FCode->Pattern, text, subject.size(), 0, 0, FCode->Match, FCode->Context);
     // The JIT's own stack is smaller than the interpreter's limits: a result
     // must never depend on whether the pattern was studied.
     if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
         rc = pcre2_match(FCode->Pattern, text, subject.size(), 0, PCRE2_NO_JIT, FCode->Match,
-                         nullptr);
+                         FCode->Context);
     ResultCount = rc;
     if (rc > 0) {
         uint32_t groups = 0;

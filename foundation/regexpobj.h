@@ -7,6 +7,7 @@
 // and "\b" see its start as the start of a subject. PreMatch() and
 // PostMatch() are views into the last matched subject, which must outlive
 // their use; Execute never copies the subject.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ public:
     // JIT-compiles the pattern. False when there is no compiled pattern.
     bool Study(int options = 0);
     bool Compile(std::string_view pattern, int options);
+    // Bounds the work of every later Execute (the PCRE2 match and depth limits),
+    // also across Compile: a search that reaches a bound ends as no match. For
+    // patterns that users write, where backtracking can explode.
+    void SetMatchLimits(std::uint32_t matchLimit, std::uint32_t depthLimit);
 
     // True when the pattern matches somewhere in the subject. On a match the
     // captures, PreMatch and PostMatch are replaced; otherwise they stay.
@@ -54,8 +59,11 @@ public:
 private:
     struct Code;
     void Release();
+    void ApplyLimits();
 
     Code* FCode = nullptr;
+    std::uint32_t FMatchLimit = 0; // 0: the library's defaults
+    std::uint32_t FDepthLimit = 0;
     std::vector<std::string> FCaptures;
     std::string_view FPreMatch;
     std::string_view FPostMatch;

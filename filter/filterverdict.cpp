@@ -1,0 +1,76 @@
+#include "filter/filterverdict.h"
+
+#include <array>
+
+#include "filter/filterset.h"
+#include "filter/messagefilterattach.h"
+#include "filter/messagefilterheader.h"
+#include "filter/messagefilterip.h"
+#include "filter/messagefiltersender.h"
+#include "filter/messagefilterstr.h"
+
+namespace {
+
+// Labels of the reasons, CP932.
+constexpr const char* kAttachLabel = "\x93Y\x95t\xCC\xA7\xB2\xD9"; // 添付ﾌｧｲﾙ
+constexpr const char* kSender1Label = "\x8D\xB7\x8Fo\x90l"
+                                      "1"; // 差出人1
+constexpr const char* kSender2Label = "\x8D\xB7\x8Fo\x90l"
+                                      "2";                       // 差出人2
+constexpr const char* kSubjectLabel = "\x8C\x8F\x96\xBC";        // 件名
+constexpr const char* kIPLabel = "IP\xB1\xC4\xDE\xDA\xBD";       // IPｱﾄﾞﾚｽ
+constexpr const char* kHostLabel = "\xCE\xBD\xC4\x96\xBC";       // ﾎｽﾄ名
+constexpr const char* kMailerLabel = "\xD2\xB0\xD9\xBF\xCC\xC4"; // ﾒｰﾙｿﾌﾄ
+constexpr const char* kHeaderLabel = "\xCD\xAF\xC0\xDE";         // ﾍｯﾀﾞ
+constexpr const char* kBodyLabel = "\x96{\x95\xB6";              // 本文
+
+// What a rule of each kind quotes in the reason: the settings as stored.
+std::string Quoted(const TMessageFilter& filter) {
+    if (auto* f = dynamic_cast<const TMessageFilterSender*>(&filter)) return f->GetKeyword();
+    if (auto* f = dynamic_cast<const TMessageFilterStr*>(&filter)) return f->GetKeyword();
+    if (auto* f = dynamic_cast<const TMessageFilterHeader*>(&filter))
+        return f->GetHeaderName() + ":" + f->GetKeyword();
+    if (auto* f = dynamic_cast<const TMessageFilterIP*>(&filter))
+        return f->GetNetworkIP() + "/" + f->GetNetmaskIP();
+    if (auto* f = dynamic_cast<const TMessageFilterAttach*>(&filter)) return f->GetExtension();
+    return {};
+}
+
+struct TStep {
+    TMessageFilters TMessageFilterSet::*List;
+    bool Reject;
+    const char* Label;
+};
+
+constexpr TStep kAttachStep{&TMessageFilterSet::MessageFiltersAttach, true, kAttachLabel};
+constexpr std::array<TStep, 8> kSteps = {{
+    {&TMessageFilterSet::MessageFiltersSender1, false, kSender1Label},
+    {&TMessageFilterSet::MessageFiltersSender2, true, kSender2Label},
+    {&TMessageFilterSet::MessageFiltersSubject, true, kSubjectLabel},
+    {&TMessageFilterSet::MessageFiltersIP, true, kIPLabel},
+    {&TMessageFilterSet::MessageFiltersHost, true, kHostLabel},
+    {&TMessageFilterSet::MessageFiltersMailer, true, kMailerLabel},
+    {&TMessageFilterSet::MessageFiltersHeader, true, kHeaderLabel},
+    {&TMessageFilterSet::MessageFiltersBody, true, kBodyLabel},
+}};
+
+bool Consult(TMessageFilterSet& lists, const TStep& step, TMultipartMessage* message,
+             std::string& comment, bool& reject) {
+    TMessageFilter* filter = (lists.*step.List).Check(message);
+    if (filter == nullptr) return false;
+    comment = std::string(step.Label) + "(" + Quoted(*filter) + ")";
+    reject = step.Reject;
+    return true;
+}
+
+} // namespace
+
+bool FilterVerdict(TMessageFilterSet& lists, bool precheckAttach, std::string& comment,
+                   TMultipartMessage* message) {
+    bool reject = false;
+    if (precheckAttach && Consult(lists, kAttachStep, message, comment, reject)) return reject;
+    for (const TStep& step : kSteps)
+        if (Consult(lists, step, message, comment, reject)) return reject;
+    if (!precheckAttach && Consult(lists, kAttachStep, message, comment, reject)) return reject;
+    return false;
+}

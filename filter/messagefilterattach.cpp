@@ -1,0 +1,23 @@
+#include "filter/messagefilterattach.h"
+
+#include "filter/rulepattern.h"
+#include "message/multipartitem.h"
+
+TMessageFilterAttach::TMessageFilterAttach(TMessageFilters* owner, std::string extension)
+    : TMessageFilter(owner), FExtension(std::move(extension)), FPattern(CreateRegexp()) {}
+
+void TMessageFilterAttach::Assign(const TMessageFilter& source) {
+    TMessageFilter::Assign(source);
+    auto* attach = dynamic_cast<const TMessageFilterAttach*>(&source);
+    if (attach == nullptr || attach == this) return;
+    FExtension = attach->FExtension;
+    FPattern = TRulePattern(CreateRegexp());
+}
+
+bool TMessageFilterAttach::CheckPart(TMultipartItem* part) {
+    return part != nullptr && (FPattern.Search(part->Name) || FPattern.Search(part->FileName));
+}
+
+std::unique_ptr<TRegexpObj> TMessageFilterAttach::CreateRegexp() const {
+    return CreateRulePattern("\\." + FExtension + "$", TRegexpObj::Caseless);
+}

@@ -1,0 +1,142 @@
+#include "filter/messagefilters.h"
+
+#include <algorithm>
+
+#include "foundation/datafile.h"
+#include "message/multipartmessage.h"
+
+void TMessageFilter::Assign(const TMessageFilter& source) {
+    FOwner = source.FOwner;
+}
+
+bool TMessageFilter::CheckParts(TMultipartItem* part) {
+    if (part == nullptr) return false;
+    if (CheckPart(part)) return true;
+    for (int i = 0; i < part->GetCount(); ++i)
+        if (CheckParts(part->GetParts(i))) return true;
+    return false;
+}
+
+bool TMessageFilter::CheckPart(TMultipartItem*) {
+    return false;
+}
+
+bool TMessageFilter::Check(TMultipartMessage* message) {
+    return message != nullptr && CheckParts(&message->GetRoot());
+}
+
+void TMessageFilter::Delete() {
+    if (FOwner != nullptr) FOwner->Remove(this);
+}
+
+namespace {
+
+// Selects and decodes, leaving the part's Results empty as it found them.
+void SelectDecoded(TMultipartItem& part, std::string_view name, std::vector<std::string>& out) {
+    part.FreeResult();
+    if (part.Select(name) > 0) part.DecodeResult(false);
+    out = std::move(part.Results.Strings);
+    part.FreeResult();
+}
+
+// Keeps a list's header cache alive for the length of one check.
+class TCacheScope {
+public:
+    explicit TCacheScope(TFilterHeaderCache& cache) : FCache(cache) { FCache.Active = true; }
+    ~TCacheScope() {
+        FCache.Active = false;
+        FCache.Values.clear();
+    }
+    TCacheScope(const TCacheScope&) = delete;
+    TCacheScope& operator=(const TCacheScope&) = delete;
+
+private:
+    TFilterHeaderCache& FCache;
+};
+
+} // namespace
+
+const std::vector<std::string>& TMessageFilter::HeaderValues(TMultipartItem* part,
+                                                             std::string_view name) {
+    if (FOwner == nullptr || !FOwner->FHeaderCache.Active) {
+        SelectDecoded(*part, name, FValues);
+        return FValues;
+    }
+    auto& names = FOwner->FHeaderCache.Values[part];
+    auto it = names.find(name);
+    if (it == names.end()) {
+        it = names.emplace(std::string(name), std::vector<std::string>()).first;
+        SelectDecoded(*part, name, it->second);
+    }
+    return it->second;
+}
+
+TMessageFilters::~TMessageFilters() = default;
+
+std::vector<TRuleLineError> TMessageFilters::Load() {
+    FItems.clear();
+    std::vector<TRuleLineError> skipped;
+    if (!OnCreateFilter) return skipped;
+    std::vector<std::string> lines = ReadDataFile(Path);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::unique_ptr<TMessageFilter> item;
+        OnCreateFilter(this, item, lines[i]);
+        if (item)
+            Add(std::move(item));
+        else
+            skipped.push_back({Path, static_cast<int>(i + 1), lines[i]});
+    }
+    return skipped;
+}
+
+std::vector<TRuleLineError> TMessageFilters::LoadFromFile(std::string_view path) {
+    Path = path;
+    return Load();
+}
+
+bool TMessageFilters::Save(std::string* error) const {
+    std::vector<std::string> lines;
+    lines.reserve(FItems.size());
+    for (const auto& item : FItems)
+        lines.push_back(item->GetCSV());
+    return WriteDataFile(Path, lines, 0644, error);
+}
+
+TMessageFilter* TMessageFilters::Check(TMultipartMessage* message) {
+    TCacheScope scope(FHeaderCache);
+    for (const auto& item : FItems)
+        if (item->Check(message)) return item.get();
+    return nullptr;
+}
+
+TMessageFilter* TMessageFilters::CheckPart(TMultipartItem* part) {
+    TCacheScope scope(FHeaderCache);
+    for (const auto& item : FItems)
+        if (item->CheckPart(part)) return item.get();
+    return nullptr;
+}
+
+TMessageFilter* TMessageFilters::Add(std::unique_ptr<TMessageFilter> filter) {
+    FItems.push_back(std::move(filter));
+    return FItems.back().get();
+}
+
+void TMessageFilters::Delete(int index) {
+    FItems.erase(FItems.begin() + index);
+}
+
+int TMessageFilters::Remove(TMessageFilter* filter) {
+    int index = IndexOf(filter);
+    if (index >= 0) Delete(index);
+    return index;
+}
+
+int TMessageFilters::IndexOf(const TMessageFilter* filter) const {
+    auto it = std::find_if(FItems.begin(), FItems.end(),
+                           [filter](const auto& item) { return item.get() == filter; });
+    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+}
+
+std::string FormatRuleLineError(const TRuleLineError& error) {
+    return error.Path + ":" + std::to_string(error.Line) + ": " + error.Text;
+}

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "filter/filterset.h"
+#include "filter/filterverdict.h"
+#include "filter/messagefilterattach.h"
+#include "filter/messagefilterbody.h"
+#include "filter/messagefilterheader.h"
+#include "filter/messagefilterhost.h"
+#include "filter/messagefilterip.h"
+#include "filter/messagefiltermailer.h"
+#include "filter/messagefiltersender.h"
+#include "filter/messagefiltersubject.h"
+#include "filtertesthelp.h"
+
+namespace {
+
+// Matches every list below.
+const std::string kSpam = WithHops({"relay (bad.example.net [10.1.2.3])"}) +
+                          "From: friend@example.jp\n"
+                          "Subject: win a prize\n"
+                          "X-Mailer: BulkMail 1.0\n"
+                          "X-Spam-Flag: YES\n"
+                          "Content-Type: multipart/mixed; boundary=b\n\n"
+                          "--b\nContent-Type: text/plain\n\ncheap pills\n"
+                          "--b\nContent-Type: application/octet-stream; name=\"setup.exe\"\n\n"
+                          "MZ\n--b--\n";
+
+template <class T, class... Args>
+void AddRule(TMessageFilters& list, Args&&... args) {
+    list.Add(std::make_unique<T>(&list, std::forward<Args>(args)...));
+}
+
+// Fills the set with one rule per list from list `first` on (in verdict order).
+void FillFrom(TMessageFilterSet& set, int first) {
+    if (first <= 0)
+        AddRule<TMessageFilterSender>(set.MessageFiltersSender1, false, true, "friend", false,
+                                      true);
+    if (first <= 1)
+        AddRule<TMessageFilterSender>(set.MessageFiltersSender2, false, true, "example.jp", false,
+                                      false);
+    if (first <= 2) AddRule<TMessageFilterSubject>(set.MessageFiltersSubject, false, true, "prize");
+    if (first <= 3) AddRule<TMessageFilterIP>(set.MessageFiltersIP, 0x0A000000u, 0xFF000000u);
+    if (first <= 4) AddRule<TMessageFilterHost>(set.MessageFiltersHost, false, true, "bad.example");
+    if (first <= 5)
+        AddRule<TMessageFilterMailer>(set.MessageFiltersMailer, false, true, "bulkmail");
+    if (first <= 6)
+        AddRule<TMessageFilterHeader>(set.MessageFiltersHeader, "X-Spam-Flag", false, true, "YES");
+    if (first <= 7)
+        AddRule<TMessageFilterBody>(set.MessageFiltersBody, true, true, "cheap\\s+pills");
+    if (first <= 8) AddRule<TMessageFilterAttach>(set.MessageFiltersAttach, "exe");
+}
+
+} // namespace
+
+TEST(FilterVerdict, EmptyListsAcceptWithoutComment) {
+    TMessageFilterSet set;
+    auto message = ParseMessage(kSpam);
+    for (bool precheck : {false, true}) {
+        std::string comment;
+        EXPECT_FALSE(FilterVerdict(set, precheck, comment, message.get()));
+        EXPECT_EQ(comment, "");
+    }
+}
+
+TEST(FilterVerdict, FirstMatchingListDecides) {
+    struct Case {
+        int first;
+        bool reject;
+        const char* comment;
+    };
+    const Case cases[] = {
+        {0, false, "\x8D\xB7\x8Fo\x90l1(friend)"},               // 差出人1(friend)
+        {1, true, "\x8D\xB7\x8Fo\x90l2(example.jp)"},            // 差出人2(...)
+        {2, true, "\x8C\x8F\x96\xBC(prize)"},                    // 件名(prize)
+        {3, true, "IP\xB1\xC4\xDE\xDA\xBD(10.0.0.0/255.0.0.0)"}, // IPｱﾄﾞﾚｽ(...)
+        {4, true, "\xCE\xBD\xC4\x96\xBC(bad.example)"},          // ﾎｽﾄ名(...)
+        {5, true, "\xD2\xB0\xD9\xBF\xCC\xC4(bulkmail)"},         // ﾒｰﾙｿﾌﾄ(...)
+        {6, true, "\xCD\xAF\xC0\xDE(X-Spam-Flag:YES)"},          // ﾍｯﾀﾞ(...)
+        {7, true, "\x96{\x95\xB6(cheap\\s+pills)"},              // 本文(...)
+        {8, true, "\x93Y\x95t\xCC\xA7\xB2\xD9(exe)"},            // 添付ﾌｧｲﾙ(exe)
+    };
+    auto message = ParseMessage(kSpam);
+    for (const Case& c : cases) {
+        TMessageFilterSet set;
+        FillFrom(set, c.first);
+        std::string comment;
+        EXPECT_EQ(FilterVerdict(set, false, comment, message.get()), c.reject) << c.first;
+        EXPECT_EQ(comment, c.comment) << c.first;
+    }
+}
+
+TEST(FilterVerdict, PrecheckAttachComesFirst) {
+    TMessageFilterSet set;
+    FillFrom(set, 0);
+    auto message = ParseMessage(kSpam);
+    std::string comment;
+    EXPECT_TRUE(FilterVerdict(set, true, comment, message.get()));
+    EXPECT_EQ(comment, "\x93Y\x95t\xCC\xA7\xB2\xD9(exe)");
+    comment.clear();
+    EXPECT_FALSE(FilterVerdict(set, false, comment, message.get()));
+    EXPECT_EQ(comment, "\x8D\xB7\x8Fo\x90l1(friend)");
+}
+
+TEST(FilterVerdict, WhiteListBeatsSubjectWithoutAttachment) {
+    TMessageFilterSet set;
+    AddRule<TMessageFilterSender>(set.MessageFiltersSender1, false, true, "friend", false, false);
+    AddRule<TMessageFilterSubject>(set.MessageFiltersSubject, false, true, "prize");
+    AddRule<TMessageFilterAttach>(set.MessageFiltersAttach, "exe");
+    auto message = ParseMessage("From: friend@example.jp\nSubject: a prize\n\nhello\n");
+    for (bool precheck : {false, true}) {
+        std::string comment;
+        EXPECT_FALSE(FilterVerdict(set, precheck, comment, message.get()));
+        EXPECT_EQ(comment, "\x8D\xB7\x8Fo\x90l1(friend)");
+    }
+}
+
+TEST(FilterVerdict, EarlierRuleOfAListIsQuoted) {
+    TMessageFilterSet set;
+    AddRule<TMessageFilterSubject>(set.MessageFiltersSubject, true, true, "w.n");
+    AddRule<TMessageFilterSubject>(set.MessageFiltersSubject, false, true, "prize");
+    auto message = ParseMessage(kSpam);
+    std::string comment;
+    EXPECT_TRUE(FilterVerdict(set, true, comment, message.get()));
+    EXPECT_EQ(comment, "\x8C\x8F\x96\xBC(w.n)");
+}
