@@ -16,7 +16,7 @@ PACKAGES=(
   # fuzz targets (libFuzzer) and the sanitizer runtimes of clang
   clang libclang-rt-14-dev
   # real peers for the network tests
-  python3
+  python3 dovecot-pop3d fetchmail
 )
 
 missing=()
