@@ -2,11 +2,13 @@
 
 #include "filter/rulepattern.h"
 #include "foundation/csvline.h"
+#include "message/multipartitem.h"
 
 TMessageFilterHeader::TMessageFilterHeader(TMessageFilters* owner, std::string headerName,
                                            bool regular, bool caseless, std::string keyword)
     : TMessageFilter(owner), FHeaderName(std::move(headerName)), FRegular(regular),
-      FCaseless(caseless), FKeyword(std::move(keyword)), FPattern(CreateRegexp()) {}
+      FCaseless(caseless), FKeyword(std::move(keyword)), FPattern(CreateRegexp()),
+      FSelect(CreateSelectRegexp()) {}
 
 std::unique_ptr<TMessageFilterHeader> TMessageFilterHeader::FromLine(TMessageFilters* owner,
                                                                      std::string_view line) {
@@ -25,6 +27,7 @@ void TMessageFilterHeader::Assign(const TMessageFilter& source) {
     FCaseless = header->FCaseless;
     FKeyword = header->FKeyword;
     FPattern = TRulePattern(CreateRegexp());
+    FSelect = CreateSelectRegexp();
 }
 
 std::string TMessageFilterHeader::GetCSV() const {
@@ -32,9 +35,14 @@ std::string TMessageFilterHeader::GetCSV() const {
 }
 
 bool TMessageFilterHeader::CheckPart(TMultipartItem* part) {
-    return part != nullptr && FPattern.SearchAny(HeaderValues(part, FHeaderName));
+    return part != nullptr && FPattern.SearchAny(HeaderValues(part, FHeaderName, FSelect.get()));
 }
 
 std::unique_ptr<TRegexpObj> TMessageFilterHeader::CreateRegexp() const {
     return CreateKeywordPattern(FKeyword, FRegular, FCaseless);
+}
+
+std::unique_ptr<TRegexpObj> TMessageFilterHeader::CreateSelectRegexp() const {
+    return CreateRulePattern(TMultipartItem::SelectPattern(FHeaderName),
+                             TRegexpObj::Caseless | TRegexpObj::Multiline);
 }

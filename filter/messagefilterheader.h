@@ -23,6 +23,7 @@ public:
     std::string GetCSV() const override;
     bool CheckPart(TMultipartItem* part) override;
     std::unique_ptr<TRegexpObj> CreateRegexp() const;
+    std::unique_ptr<TRegexpObj> CreateSelectRegexp() const;
 
     const std::string& GetHeaderName() const { return FHeaderName; }
     bool GetRegular() const { return FRegular; }
@@ -35,4 +36,6 @@ private:
     bool FCaseless;
     std::string FKeyword;
     TRulePattern FPattern;
+    // The name is the user's pattern fragment too: its search is bounded alike.
+    std::unique_ptr<TRegexpObj> FSelect;
 };

@@ -32,9 +32,11 @@ void TMessageFilter::Delete() {
 namespace {
 
 // Selects and decodes, leaving the part's Results empty as it found them.
-void SelectDecoded(TMultipartItem& part, std::string_view name, std::vector<std::string>& out) {
+void SelectDecoded(TMultipartItem& part, std::string_view name, TRegexpObj* selectPattern,
+                   std::vector<std::string>& out) {
     part.FreeResult();
-    if (part.Select(name) > 0) part.DecodeResult(false);
+    if ((selectPattern ? part.Select(*selectPattern) : part.Select(name)) > 0)
+        part.DecodeResult(false);
     out = std::move(part.Results.Strings);
     part.FreeResult();
 }
@@ -57,16 +59,17 @@ private:
 } // namespace
 
 const std::vector<std::string>& TMessageFilter::HeaderValues(TMultipartItem* part,
-                                                             std::string_view name) {
+                                                             std::string_view name,
+                                                             TRegexpObj* selectPattern) {
     if (FOwner == nullptr || !FOwner->FHeaderCache.Active) {
-        SelectDecoded(*part, name, FValues);
+        SelectDecoded(*part, name, selectPattern, FValues);
         return FValues;
     }
     auto& names = FOwner->FHeaderCache.Values[part];
     auto it = names.find(name);
     if (it == names.end()) {
         it = names.emplace(std::string(name), std::vector<std::string>()).first;
-        SelectDecoded(*part, name, it->second);
+        SelectDecoded(*part, name, selectPattern, it->second);
     }
     return it->second;
 }

@@ -12,6 +12,7 @@
 
 class TMultipartItem;
 class TMultipartMessage;
+class TRegexpObj;
 class TMessageFilters;
 
 // Decoded header values shared by the filters of one list during one check.
@@ -47,9 +48,11 @@ public:
 
 protected:
     // The decoded values (not unwrapped) of the headers of the part named by
-    // the pattern fragment, first to last. Shared by the filters of one list
-    // while that list checks a message.
-    const std::vector<std::string>& HeaderValues(TMultipartItem* part, std::string_view name);
+    // the pattern fragment, first to last; selected with the compiled select
+    // pattern of that name when one is given. Shared by the filters of one
+    // list while that list checks a message.
+    const std::vector<std::string>& HeaderValues(TMultipartItem* part, std::string_view name,
+                                                 TRegexpObj* selectPattern = nullptr);
 
 private:
     TMessageFilters* FOwner;

@@ -278,18 +278,26 @@ TRegexpObj& TMultipartItem::HeaderPattern(std::string_view name) {
     auto found = cache.find(std::string(name));
     if (found != cache.end()) return *found->second;
     if (cache.size() >= kHeaderPatternCache) cache.clear();
+    auto reg = std::make_unique<TRegexpObj>(SelectPattern(name),
+                                            TRegexpObj::Caseless | TRegexpObj::Multiline);
+    reg->Study();
+    return *cache.emplace(std::string(name), std::move(reg)).first->second;
+}
+
+std::string TMultipartItem::SelectPattern(std::string_view name) {
     // A header line, then its continuation lines. The value forms have no
     // overlapping repeats, so a failing line costs one pass over it.
     std::string pattern = "^(";
     pattern += name;
     pattern += ":)((?:.+\\r\\n)(?:[ \\t].+\\r\\n)*)";
-    auto reg = std::make_unique<TRegexpObj>(pattern, TRegexpObj::Caseless | TRegexpObj::Multiline);
-    reg->Study();
-    return *cache.emplace(std::string(name), std::move(reg)).first->second;
+    return pattern;
 }
 
 int TMultipartItem::Select(std::string_view name) {
-    TRegexpObj& reg = HeaderPattern(name);
+    return Select(HeaderPattern(name));
+}
+
+int TMultipartItem::Select(TRegexpObj& reg) {
     std::string_view rest = Header;
     while (reg.Execute(rest)) {
         Results.Add(reg.Capture(2));

@@ -40,6 +40,11 @@ public:
     // Appends the value of every header of that name (a pattern fragment) to
     // Results and returns the number of entries; Results is not emptied first.
     int Select(std::string_view name);
+    // The same with the pattern of a name compiled by the caller (from
+    // SelectPattern, caseless and multiline), for example with bounded work.
+    int Select(TRegexpObj& pattern);
+    // The pattern Select uses for a header name.
+    static std::string SelectPattern(std::string_view name);
     // Replaces each entry of Results by its decoded form (unfolded first when asked).
     void DecodeResult(bool unwrap);
     void FreeResult() { Results.Clear(); }
