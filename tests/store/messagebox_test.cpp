@@ -73,14 +73,16 @@ TEST_F(MessageBoxTest, LoadCountsEveryLineAndMissingFileIsEmpty) {
 }
 
 TEST_F(MessageBoxTest, FailedSaveKeepsTheOldFileAndSaysWhy) {
-    // A name so long that no temporary file can be made beside it.
-    box.Path = dir + std::string(250, 'i');
     ASSERT_TRUE(platform::WriteFile(box.Path, "old index\r\n"));
     Store(box, "new");
     std::string error;
-    EXPECT_FALSE(box.Save(&error));
+    {
+        FileSizeLimit full(16); // a disk that fills up in the middle of the save
+        EXPECT_FALSE(box.Save(&error));
+    }
     EXPECT_NE(error.find(box.Path), std::string::npos);
     EXPECT_EQ(*platform::ReadFile(box.Path), "old index\r\n");
+    EXPECT_EQ(platform::FindFiles(dir, "").size(), 2u); // no temporary file left behind
 
     box.Path = dir + "no-such-folder/messages.idx";
     EXPECT_FALSE(box.Save(&error));
