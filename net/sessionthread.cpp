@@ -57,6 +57,20 @@ void TSessionThread::RunSession(platform::TSocket& socket) {
     FHelper->Execute();
 }
 
+bool TSessionThread::WaitReply(platform::TMessage& reply) {
+    using TWait = platform::TSocket::TWait;
+    for (;;) {
+        TWait result = FHelper->GetSocket().WaitForMessage(FHelper->GetWaitTime(),
+                                                           platform::ThreadQueueWakeHandle());
+        if (result == TWait::Hangup) return false;
+        if (FMessenger.Query(reply)) {
+            FMessenger.Receive(reply);
+            return true;
+        }
+        if (result == TWait::Timeout) ClientIdle();
+    }
+}
+
 void TSessionThread::HelperIdle() {
     platform::TMessage message;
     if (FMessenger.Query(message)) {

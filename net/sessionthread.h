@@ -38,6 +38,11 @@ protected:
     // One session on the socket: makes the thread's queue exist, creates the
     // helper, runs its loop and frees it (also when an error escapes).
     void RunSession(platform::TSocket& socket);
+    // Waits for the reply to a request outside the helper's loop (a greeting
+    // that needs the window's answer first), running ClientIdle at every wait
+    // tick meanwhile; the reply is received into FMessenger. False when the
+    // connection ends (or is shut down) first.
+    bool WaitReply(platform::TMessage& reply);
     // Whether the session is accepted once the connection is up.
     virtual bool HelperConnect() { return ClientConnect(); }
 

@@ -147,6 +147,51 @@ TEST_F(SessionThreadTest, ClosingTheListenerEndsEverySessionAndLateRepliesAreDro
 
 namespace {
 
+// A server session that greets the peer only once the window has answered.
+class TGreetingServerThread : public TCustomServerThread {
+public:
+    TGreetingServerThread(std::unique_ptr<TSocket> s, platform::TWindowHandle window)
+        : TCustomServerThread(true, std::move(s), window, 2053, 2054) {
+        Resume();
+    }
+    ~TGreetingServerThread() override { ++Freed; }
+
+protected:
+    bool ClientConnect() override {
+        FMessenger.SendText(0, true, "may I?");
+        TMessage reply;
+        if (!WaitReply(reply)) return false;
+        FHelper->SendCommand(FMessenger.GetText());
+        return FMessenger.GetFlag();
+    }
+    void ClientDisconnect(bool accepted) override { FMessenger.SendText(1, accepted, ""); }
+};
+
+} // namespace
+
+TEST_F(SessionThreadTest, AGreetingWaitsForTheWindowAndEndsWithTheConnection) {
+    platform::TListener listener(
+        [this](std::unique_ptr<TSocket> s) { new TGreetingServerThread(std::move(s), &Window); });
+    ASSERT_TRUE(listener.Open("127.0.0.1", 0));
+    TSocket first, second;
+    first.Connect("127.0.0.1", listener.GetPort(), 2000);
+    TRequest ask = NextRequest(Window, 2053);
+    ASSERT_EQ(ask.Text, "may I?");
+    platform::PostThreadMessage(ask.Messenger->GetThread(), 4242, 0, {}); // not the reply
+    ASSERT_TRUE(ask.Messenger->SendText(0, false, "-ERR"));
+    EXPECT_EQ(ReadBytes(first, 100), "-ERR\r\n"); // refused, then closed
+    EXPECT_FALSE(NextRequest(Window, 2053).Flag);
+
+    second.Connect("127.0.0.1", listener.GetPort(), 2000);
+    EXPECT_EQ(NextRequest(Window, 2053).Text, "may I?"); // never answered
+    listener.Close();
+    platform::WaitForWorkerThreads();
+    EXPECT_EQ(Freed, 2);
+    EXPECT_EQ(NextRequest(Window, 2053).Code, 1);
+}
+
+namespace {
+
 // A client session that hands every line to the window and sends the
 // window's replies; a reply with code 8 closes.
 class TReportingClientThread : public TCustomClientThread {
