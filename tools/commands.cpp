@@ -1,0 +1,49 @@
+#include "tools/commands.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr std::array kCommands = {
+    TToolCommand{"parse", "print each message file parsed, one JSON object per line", CmdParse},
+};
+
+void PrintUsage(std::ostream& out) {
+    out << "Usage: marrowby-tool COMMAND [ARGS...]\n"
+           "Inspects the data of the Marrowby mail gateway from a terminal.\n\n"
+           "Commands:\n";
+    for (const TToolCommand& command : kCommands)
+        out << "  " << command.Name
+            << std::string(12 - std::min<std::size_t>(command.Name.size(), 11), ' ')
+            << command.Summary << "\n";
+    out << "\n\"marrowby-tool COMMAND --help\" explains a command.\n";
+}
+
+} // namespace
+
+std::span<const TToolCommand> ToolCommands() {
+    return kCommands;
+}
+
+bool WantsHelp(const TToolArgs& args) {
+    return std::any_of(args.begin(), args.end(),
+                       [](const std::string& a) { return a == "--help" || a == "-h"; });
+}
+
+int RunTool(const TToolArgs& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        PrintUsage(err);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintUsage(out);
+        return 0;
+    }
+    for (const TToolCommand& command : kCommands)
+        if (command.Name == args[0])
+            return command.Run(TToolArgs(args.begin() + 1, args.end()), out, err);
+    err << "marrowby-tool: unknown command \"" << args[0] << "\"\n\n";
+    PrintUsage(err);
+    return 2;
+}
