@@ -69,7 +69,11 @@ bool WriteFile(std::string_view path, std::string_view data, unsigned mode) {
 bool WriteFileAtomic(std::string_view path, std::string_view data, unsigned mode,
                      std::string* error) {
     std::string target = NativePath(path);
-    std::string temp = target + ".tmpXXXXXX";
+    // A short name beside the target: the target's own name may already use
+    // the whole length a name may have.
+    const std::size_t slash = target.rfind('/');
+    std::string temp =
+        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".tmpXXXXXX";
     int fd = ::mkstemp(temp.data());
     auto fail = [&](const char* what) {
         if (error) *error = std::string(what) + ": " + std::strerror(errno);

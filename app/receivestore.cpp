@@ -1,0 +1,139 @@
+// A downloaded message: from the RETR block to a judged, stored message and
+// the answer that tells the thread whether to delete it on the server. Mail
+// leaves the server only once its file is safely on disk.
+#include <exception>
+#include <limits>
+
+#include "app/receivecoordinator.h"
+#include "app/receiveevent.h"
+#include "foundation/regexpobj.h"
+#include "net/custompop3clientthread.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "store/pop3accountitem.h"
+
+namespace {
+
+// Message files hold private mail.
+constexpr unsigned MessageFileMode = 0600;
+
+// The comment of a message that could not be judged, before the reason.
+const std::string& UnjudgedComment() {
+    static const std::string text = platform::Utf8ToCp932("未判定");
+    return text;
+}
+
+// The message of a RETR block after its status line: the terminator line
+// and the line end before it go, and every line that began with a dot loses
+// that dot (a dot at the very start stays).
+std::string MessageText(std::string_view block) {
+    const std::size_t end = block.find("\r\n.\r\n");
+    if (end != std::string_view::npos) block = block.substr(0, end);
+    std::string text;
+    text.reserve(block.size());
+    for (std::size_t pos = 0;;) {
+        const std::size_t stuffed = block.find("\r\n.", pos);
+        if (stuffed == std::string_view::npos) {
+            text.append(block.substr(pos));
+            return text;
+        }
+        text.append(block.substr(pos, stuffed + 2 - pos));
+        pos = stuffed + 3;
+    }
+}
+
+std::string Reason(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown error";
+    }
+}
+
+} // namespace
+
+void TReceiveCoordinator::CheckRetr(TReceiveEvent& event, TPop3AccountItem* account) {
+    using T = TCustomPop3ClientThread;
+    if (!account || !FStatusLinePattern.Execute(event.Text())) {
+        LogPair(event);
+        event.Answer(T::StateRetr, true);
+        return;
+    }
+    const std::string text = MessageText(FStatusLinePattern.PostMatch());
+    std::string comment;
+    const bool reject = Judge(text, comment);
+    const bool deleteOnServer = reject || !account->Stay;
+    MultipartMessage2.ServerUID = account->CurrentUID;
+    std::string error;
+    const bool stored =
+        StoreReceived(reject ? FHost.DustBox() : account->Mailbox, MultipartMessage2,
+                      deleteOnServer, comment, text, account->Name, &error);
+    if (stored) FHost.MessageCounted(reject);
+    // A message that stays on the server is remembered; one that leaves it,
+    // or could not be stored (and is fetched again next time), is not.
+    if (stored && !deleteOnServer)
+        account->EndDownload();
+    else
+        account->AbortDownload();
+    LogPair(event);
+    if (!comment.empty()) FHost.LogAppend(">DELE:" + LogText(comment));
+    if (!stored) LogError("RETR", error);
+    event.Answer(T::StateRetr, true, stored && deleteOnServer ? "DELE" : "");
+}
+
+bool TReceiveCoordinator::Judge(std::string_view text, std::string& comment) {
+    std::exception_ptr failure;
+    bool parsed = false;
+    try {
+        MultipartMessage2.Create(text);
+        parsed = true;
+        return FHost.FilterMessage(comment, MultipartMessage2);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    comment = UnjudgedComment() + "(" + Reason(failure) + ")";
+    if (!parsed) {
+        // The holder may be half made: start from an empty message of the
+        // stored size.
+        MultipartMessage2.Create({});
+        MultipartMessage2.Size = static_cast<std::int32_t>(
+            std::min<std::size_t>(text.size(), std::numeric_limits<std::int32_t>::max()));
+    }
+    return false;
+}
+
+bool TReceiveCoordinator::StoreReceived(TMessageBox& box, TMultipartMessage& message,
+                                        bool deletedOnServer, const std::string& comment,
+                                        std::string_view rawText, const std::string& accountName,
+                                        std::string* error) {
+    std::string reason;
+    std::string path;
+    TMBXItem* entry = nullptr;
+    try {
+        if (box.Path.empty()) {
+            reason = "the mailbox has no folder";
+        } else {
+            path =
+                TMessageBox::MakeMessagePath(platform::ExtractFilePath(box.Path), message.Subject);
+            message.SetPath(path);
+            if (platform::WriteFileAtomic(path, rawText, MessageFileMode, &reason)) {
+                const TDateTime storedDate = platform::FileDateTime(path).value_or(Now());
+                entry = box.Add(message, storedDate, accountName);
+                if (!deletedOnServer) entry->ServerUID = message.ServerUID;
+                entry->Comment = comment;
+                FHost.MessageStored(box, *entry);
+                return true;
+            }
+        }
+    } catch (...) {
+        reason = Reason(std::current_exception());
+        if (entry)
+            box.Remove(entry);
+        else if (!path.empty())
+            platform::DeleteFile(path);
+    }
+    if (error) *error = (path.empty() ? box.Path : path) + ": " + reason;
+    return false;
+}
