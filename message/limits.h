@@ -14,6 +14,13 @@ constexpr int MaxMimeDepth = 64;
 // a body of millions of empty parts must not turn into millions of nodes.
 constexpr int MaxParts = 10000;
 
+// Bytes handed down to child parts in one tree, as a multiple of the message
+// size plus a fixed allowance: every level of nesting copies its part again,
+// so this keeps memory and copying linear in the message size even for deep
+// message/rfc822 chains (honest mail nests a few levels).
+constexpr std::size_t MaxNestedCopies = 8;
+constexpr std::size_t NestedCopyAllowance = 4 << 20;
+
 // Bytes of one header block; lookups scan the whole block, and no honest block
 // comes near this (RFC 5322 lines are at most 998 bytes).
 constexpr std::size_t MaxHeaderBytes = 1 << 20;

@@ -125,7 +125,10 @@ TJapanCode& TMultipartItem::Japan() const {
 }
 
 void TMultipartItem::SetText(std::string_view text) {
-    if (FRoot == this) FNodeCount = 1;
+    if (FRoot == this) {
+        FNodeCount = 1;
+        FCopyBudget = msglimits::MaxNestedCopies * text.size() + msglimits::NestedCopyAllowance;
+    }
     LimitReached = false;
     std::size_t end = text.find("\r\n\r\n");
     if (text.starts_with(kCrLf)) {
@@ -220,11 +223,12 @@ void TMultipartItem::Create() {
 }
 
 bool TMultipartItem::AddPart(std::string_view text) {
-    if (FRoot->FNodeCount >= msglimits::MaxParts) {
+    if (FRoot->FNodeCount >= msglimits::MaxParts || text.size() > FRoot->FCopyBudget) {
         LimitReached = true;
         return false;
     }
     ++FRoot->FNodeCount;
+    FRoot->FCopyBudget -= text.size();
     auto part = std::make_unique<TMultipartItem>(this);
     part->SetText(text);
     Parts.push_back(std::move(part));

@@ -104,4 +104,5 @@ private:
     int FDepth = 0;
     std::unique_ptr<TShared> FShared; // root only
     int FNodeCount = 1;               // root only: nodes of the tree
+    std::size_t FCopyBudget = 0;      // root only: bytes children may still be given
 };

@@ -86,6 +86,16 @@ TEST(HostileMail, PartCountIsBounded) {
     EXPECT_TRUE(shape.LimitReached);
 }
 
+TEST(HostileMail, NestingOfLargeMessagesStaysLinear) {
+    // Every level would copy the whole megabyte again.
+    std::string text = Repeat("Content-Type: message/rfc822\r\n\r\n", 100) + "Subject: x\r\n\r\n" +
+                       std::string(1 << 20, 'x');
+    TreeShape shape = ParseEveryWay(text);
+    EXPECT_TRUE(shape.LimitReached);
+    EXPECT_LT(shape.MaxDepth, 16);
+    EXPECT_GT(shape.MaxDepth, static_cast<int>(msglimits::MaxNestedCopies));
+}
+
 TEST(HostileMail, HugeHeaderIsCutAtALineEnd) {
     std::string line = "X-Junk: " + std::string(990, 'j') + "\r\n";
     std::string text = "Subject: big\r\n" + Repeat(line, 2000) + "\r\nbody";
