@@ -169,7 +169,6 @@ void TMultipartItem::Create() {
     Stream.reset();
     RawBody.clear();
     Boundary.clear();
-    Charset.clear();
 
     FileName.clear();
     if (Select("Content-Disposition") > 0) FileName = ParameterValue(GetRegFileName(), Results[0]);

@@ -230,6 +230,8 @@ std::optional<TDateTime> TReceivedItem::ParseINetDateTime(std::string_view input
     }
     // The read fields as a UTC instant, shifted by the zone, shown as the local
     // time of that instant (daylight saving included).
-    double seconds = std::round((*read - 25569.0) * 86400.0);
+    // (Before 1899-12-30 the day count is negative and the time still counts forwards.)
+    double days = std::trunc(*read);
+    double seconds = (days - 25569.0) * 86400.0 + std::round(std::fabs(*read - days) * 86400.0);
     return UnixToDateTime(static_cast<std::time_t>(seconds) - zoneMinutes * 60L);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -10,8 +11,14 @@
 
 namespace {
 
+// The full "yyyy/mm/dd hh:nn:ss" form, also for days before 1899-12-30.
 std::string Show(std::optional<TDateTime> value) {
-    return value ? DateTimeToStr(*value) : "(rejected)";
+    if (!value) return "(rejected)";
+    TDateTimeFields f = DecodeDateTime(*value);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", f.Year, f.Month, f.Day, f.Hour,
+                  f.Minute, f.Second);
+    return buf;
 }
 
 bool IsAboutNow(std::optional<TDateTime> value) {
@@ -36,6 +43,7 @@ TEST(ParseINetDateTime, ReadsMailDates) {
         {"Mon, 5 Jul 2004 00:02:03 EDT", "2004/07/05 13:02:03"},
         {"Jul, 5 2004 13:02:03 +0900", "2004/07/05 13:02:03"},
         {"Mon, 5 Jul 2004 13:02:03 +09", "2004/07/05 21:53:03"},
+        {"Sat, 5 Jul 1890 13:02:03 +0900", "1890/07/05 13:02:03"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Show(TReceivedItem::ParseINetDateTime(c.In)), c.Out) << c.In;
