@@ -125,6 +125,7 @@ bool TSocketHelper::ReadBufferStr(std::string& out, bool all) {
 }
 
 bool TSocketHelper::ReadBufferBlock(std::string& out, bool all) {
+    FBlockTerminated = false;
     if (all) return ReadBufferStr(out, true);
     std::string_view pending(FBuffer.data() + FHead, FBuffer.size() - FHead);
     if (std::size_t early = std::min(EarlyBlockEnd(pending), pending.size())) {
@@ -134,6 +135,7 @@ bool TSocketHelper::ReadBufferBlock(std::string& out, bool all) {
     auto pos = FindInBuffer(FTerminator);
     if (!pos) return false;
     TakeBuffer(*pos + FTerminator.size() - FHead, out);
+    FBlockTerminated = true;
     return true;
 }
 
@@ -238,9 +240,13 @@ bool TSocketHelper::ReceiveBlock(std::string& text) {
     }
     if (!found) return false;
     FLastBlock = FReceived;
-    int position = BlockTermination(FReceived);
     std::string_view raw = FReceived;
-    DecodeBlock(text, position > 0 ? raw.substr(0, static_cast<std::size_t>(position - 1)) : raw);
+    if (FBlockTerminated) { // found where the terminator first occurs: at the end
+        raw.remove_suffix(FTerminator.size());
+    } else if (int position = BlockTermination(raw); position > 0) {
+        raw = raw.substr(0, static_cast<std::size_t>(position - 1));
+    }
+    DecodeBlock(text, raw);
     return true;
 }
 

@@ -135,4 +135,5 @@ private:
     bool FWakeOnMessage = false;
     bool FLastReadFull = false; // the last read filled its chunk
     std::uint64_t FBytesRead = 0;
+    bool FBlockTerminated = false; // the last block was cut at its terminator
 };
