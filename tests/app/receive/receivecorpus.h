@@ -1,0 +1,20 @@
+#pragma once
+// Mail of many kinds for the tests that run whole check sessions: Japanese
+// charsets, attachments, nested and embedded parts, dot lines, a message
+// over the size limit and a few that the corpus's rule files reject.
+#include <string>
+#include <vector>
+
+struct TCorpusMessage {
+    std::string Text;      // CR LF lines, the last line ended
+    bool Rejected = false; // a rule of RuleFiles() sends it to the trash
+    bool TooLarge = false; // over the default limit of 2048 KB
+};
+
+std::vector<TCorpusMessage> ReceiveCorpus();
+
+// The rule files under "cgi" that reject the corpus's spam: name, content.
+std::vector<std::pair<std::string, std::string>> RuleFiles();
+
+// A message as stored and served: the last line end gone, nothing else changed.
+std::string StoredForm(const std::string& text);
