@@ -57,14 +57,15 @@ std::string RuleWord() {
 // One rule in four is a regular expression, of the shapes users write.
 std::string Keyword(int i, bool& regular) {
     regular = i % 4 == 0;
-    if (!regular) return RuleWord() + (i % 3 ? "" : " " + RuleWord());
+    std::string first = RuleWord(), second = RuleWord();
+    if (!regular) return i % 3 ? first : first + " " + second;
     switch (i % 3) {
     case 0:
-        return RuleWord() + "\\s+" + RuleWord();
+        return first + "\\s+" + second;
     case 1:
-        return "(" + RuleWord() + "|" + RuleWord() + ")[0-9]+";
+        return std::string("(").append(first).append("|").append(second).append(")[0-9]+");
     default:
-        return "^" + RuleWord() + ".*" + RuleWord();
+        return std::string("^").append(first).append(".*").append(second);
     }
 }
 

@@ -11,13 +11,13 @@ void TMessageFilterAttach::Assign(const TMessageFilter& source) {
     auto* attach = dynamic_cast<const TMessageFilterAttach*>(&source);
     if (attach == nullptr || attach == this) return;
     FExtension = attach->FExtension;
-    FPattern = TRulePattern(CreateRegexp());
+    FPattern = CreateRegexp();
 }
 
 bool TMessageFilterAttach::CheckPart(TMultipartItem* part) {
     return part != nullptr && (FPattern.Search(part->Name) || FPattern.Search(part->FileName));
 }
 
-std::unique_ptr<TRegexpObj> TMessageFilterAttach::CreateRegexp() const {
-    return CreateRulePattern("\\." + FExtension + "$", TRegexpObj::Caseless);
+TRulePattern TMessageFilterAttach::CreateRegexp() const {
+    return TRulePattern(CreateRulePattern("\\." + FExtension + "$", TRegexpObj::Caseless));
 }

@@ -18,7 +18,7 @@ public:
     std::string GetCSV() const override { return FExtension; }
     // The part's Name, failing that its FileName.
     bool CheckPart(TMultipartItem* part) override;
-    std::unique_ptr<TRegexpObj> CreateRegexp() const;
+    TRulePattern CreateRegexp() const;
 
     const std::string& GetExtension() const { return FExtension; }
 

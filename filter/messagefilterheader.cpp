@@ -26,7 +26,7 @@ void TMessageFilterHeader::Assign(const TMessageFilter& source) {
     FRegular = header->FRegular;
     FCaseless = header->FCaseless;
     FKeyword = header->FKeyword;
-    FPattern = TRulePattern(CreateRegexp());
+    FPattern = CreateRegexp();
     FSelect = CreateSelectRegexp();
 }
 
@@ -38,8 +38,8 @@ bool TMessageFilterHeader::CheckPart(TMultipartItem* part) {
     return part != nullptr && FPattern.SearchAny(HeaderValues(part, FHeaderName, FSelect.get()));
 }
 
-std::unique_ptr<TRegexpObj> TMessageFilterHeader::CreateRegexp() const {
-    return CreateKeywordPattern(FKeyword, FRegular, FCaseless);
+TRulePattern TMessageFilterHeader::CreateRegexp() const {
+    return TRulePattern::Keyword(FKeyword, FRegular, FCaseless);
 }
 
 std::unique_ptr<TRegexpObj> TMessageFilterHeader::CreateSelectRegexp() const {

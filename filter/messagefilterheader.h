@@ -22,7 +22,7 @@ public:
     void Assign(const TMessageFilter& source) override;
     std::string GetCSV() const override;
     bool CheckPart(TMultipartItem* part) override;
-    std::unique_ptr<TRegexpObj> CreateRegexp() const;
+    TRulePattern CreateRegexp() const;
     std::unique_ptr<TRegexpObj> CreateSelectRegexp() const;
 
     const std::string& GetHeaderName() const { return FHeaderName; }

@@ -32,7 +32,7 @@ void TMessageFilterSender::Assign(const TMessageFilter& source) {
     FRegular = sender->FRegular;
     FCaseless = sender->FCaseless;
     FKeyword = sender->FKeyword;
-    FPattern = TRulePattern(CreateRegexp());
+    FPattern = CreateRegexp();
 }
 
 std::string TMessageFilterSender::GetCSV() const {
@@ -51,6 +51,6 @@ bool TMessageFilterSender::Check(TMultipartMessage* message) {
     return returnPath || from;
 }
 
-std::unique_ptr<TRegexpObj> TMessageFilterSender::CreateRegexp() const {
-    return CreateKeywordPattern(FKeyword, FRegular, FCaseless);
+TRulePattern TMessageFilterSender::CreateRegexp() const {
+    return TRulePattern::Keyword(FKeyword, FRegular, FCaseless);
 }

@@ -23,7 +23,7 @@ public:
     // Both headers are searched; the flags choose: both set R and F, one set
     // that one, neither R or F.
     bool Check(TMultipartMessage* message) override;
-    std::unique_ptr<TRegexpObj> CreateRegexp() const;
+    TRulePattern CreateRegexp() const;
 
     bool GetCheckReturnPath() const { return FCheckReturnPath; }
     bool GetCheckFrom() const { return FCheckFrom; }

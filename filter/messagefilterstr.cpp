@@ -15,15 +15,15 @@ void TMessageFilterStr::Assign(const TMessageFilter& source) {
     FRegular = str->FRegular;
     FCaseless = str->FCaseless;
     FKeyword = str->FKeyword;
-    FPattern = TRulePattern(CreateRegexp());
+    FPattern = CreateRegexp();
 }
 
 std::string TMessageFilterStr::GetCSV() const {
     return CSVLineWrite({FKeyword, FlagField(FRegular), FlagField(FCaseless)});
 }
 
-std::unique_ptr<TRegexpObj> TMessageFilterStr::CreateRegexp() const {
-    return CreateKeywordPattern(FKeyword, FRegular, FCaseless);
+TRulePattern TMessageFilterStr::CreateRegexp() const {
+    return TRulePattern::Keyword(FKeyword, FRegular, FCaseless);
 }
 
 bool ReadStrLine(std::string_view line, bool& regular, bool& caseless, std::string& keyword) {

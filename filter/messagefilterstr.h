@@ -15,7 +15,7 @@ public:
     void Assign(const TMessageFilter& source) override;
     // "keyword,regular,caseless"
     std::string GetCSV() const override;
-    std::unique_ptr<TRegexpObj> CreateRegexp() const;
+    TRulePattern CreateRegexp() const;
 
     bool GetRegular() const { return FRegular; }
     bool GetCaseless() const { return FCaseless; }

@@ -9,14 +9,16 @@ std::unique_ptr<TRegexpObj> CreateRulePattern(std::string_view pattern, int opti
     return result;
 }
 
-std::unique_ptr<TRegexpObj> CreateKeywordPattern(std::string_view keyword, bool regular,
-                                                 bool caseless) {
-    return CreateRulePattern(regular ? std::string(keyword) : TRegexpObj::escape(keyword),
-                             caseless ? TRegexpObj::Caseless : 0);
-}
-
 TRulePattern::TRulePattern(std::unique_ptr<TRegexpObj> regexp)
     : FRegexp(std::move(regexp)), FMatchesEmpty(FRegexp->Execute("")) {}
+
+TRulePattern TRulePattern::Keyword(std::string_view keyword, bool regular, bool caseless) {
+    int options = caseless ? TRegexpObj::Caseless : 0;
+    if (regular) return TRulePattern(CreateRulePattern(keyword, options));
+    TRulePattern pattern(CreateRulePattern(TRegexpObj::escape(keyword), options));
+    pattern.FLiteral.emplace(keyword, caseless);
+    return pattern;
+}
 
 bool TRulePattern::SearchAny(const std::vector<std::string>& texts) {
     for (const std::string& text : texts)
