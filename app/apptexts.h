@@ -1,0 +1,25 @@
+#pragma once
+// Texts of the main window that the controller builds at run time, written
+// as UTF-8 here; the controller turns them into CP932 with Sjis().
+namespace apptext {
+
+inline constexpr const char* ApplicationTitle = "Velvane";
+inline constexpr const char* TrashCaption = "ごみ箱";
+
+inline constexpr const char* TipIdle = "新着ﾒｯｾｰｼﾞはありません";
+inline constexpr const char* TipReceived = "%d件受信しました";
+inline constexpr const char* TipReceivedDeleted = "%d件受信／%d件削除";
+inline constexpr const char* TipResponding = "応答中です";
+
+inline constexpr const char* CloseClientsBusy = "現在、ｸﾗｲｱﾝﾄに応答中のため、終了できません";
+inline constexpr const char* CloseWorking = "作業中のため、終了できません";
+inline constexpr const char* const CloseTail[] = {
+    "",
+    "「はい」をｸﾘｯｸすると作業を続けます",
+    "",
+    "「いいえ」をｸﾘｯｸすると作業を中断し、ただちに終了します",
+    "中断すると受信箱に不整合が起こる恐れがあります",
+    "数分経っても通信ﾛｸﾞに変化がない場合以外は、なるべく作業を続けてください",
+};
+
+} // namespace apptext

@@ -1,0 +1,103 @@
+// Creation and first display of the main window.
+#include "app/marrowbyform.h"
+
+#include <QSplitter>
+#include <QTimer>
+#include <unistd.h>
+
+#include "app/apptexts.h"
+#include "app/formwindow.h"
+#include "app/trayicons.h"
+#include "foundation/regexpobj.h"
+#include "platform/file.h"
+#include "platform/listener.h"
+#include "store/messagebox.h"
+#include "store/pop3accountlist.h"
+#include "store/storelayout.h"
+
+namespace {
+
+std::string LocalHostName() {
+    char name[1024] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
+}
+
+} // namespace
+
+TMarrowbyForm::TMarrowbyForm(TAppOptions options, QWidget* parent)
+    : QMainWindow(parent), FOptions(std::move(options)),
+      FWindow(std::make_unique<TFormWindow>(this)) {
+    setObjectName("MarrowbyForm");
+    setWindowTitle(apptext::ApplicationTitle);
+    BuildLayout();
+    ServerSocket1 =
+        std::make_unique<platform::TListener>([this](std::unique_ptr<platform::TSocket> client) {
+            ServerSocket1GetThread(std::move(client));
+        });
+    FIconIdle = MakeTrayIcon(TTrayPicture::Idle);
+    FIconReceived = MakeTrayIcon(TTrayPicture::Received);
+    FIconResponding = MakeTrayIcon(TTrayPicture::Responding);
+    setWindowIcon(FIconIdle);
+    FStatusLinePattern = std::make_unique<TRegexpObj>(R"((\+OK|\-ERR)[s]*(.*)\r\n)", 0);
+    FStatusLinePattern->Study();
+    FHostName = LocalHostName();
+    MakeFolders();
+    TrayAdd();
+    FListMode = 0;
+    Pop3AccountList1 = std::make_unique<TPop3AccountList>();
+    DustBox1 = std::make_unique<TMessageBox>();
+    SetupAccountList(*Pop3AccountList1, FOptions.ProgramFolder);
+    SetupDustBox(*DustBox1, FOptions.ProgramFolder);
+    RegisterSettingsItems();
+    Timer1->start();
+    ConnectHandlers();
+}
+
+TMarrowbyForm::~TMarrowbyForm() {
+    FWindow->Detach();
+    ServerSocket1->Close();
+    DeleteTempMessages();
+}
+
+platform::TMessageWindow* TMarrowbyForm::Handle() const {
+    return FWindow.get();
+}
+
+void TMarrowbyForm::MakeFolders() {
+    const std::string& base = FOptions.ProgramFolder;
+    platform::ForceDirectories(base);
+    FMsgboxFolder = base + "Msgbox";
+    FDustboxFolder = base + "Dustbox";
+    FTempFolder = base + "Temp";
+    FServerLogFolder = base + "ServerLog";
+    FClientLogFolder = base + "ClientLog";
+    FCgiFolder = base + "cgi";
+    for (const std::string* folder : {&FMsgboxFolder, &FDustboxFolder, &FTempFolder,
+                                      &FServerLogFolder, &FClientLogFolder, &FCgiFolder})
+        platform::ForceDirectories(*folder);
+    FSaveFolder = base;
+}
+
+void TMarrowbyForm::SetDialogs(TMarrowFilterForm* filterForm, TMarrowAccountForm* accountForm) {
+    FFilterForm = filterForm;
+    FAccountForm = accountForm;
+}
+
+void TMarrowbyForm::FormShow() {
+    if (FShown) return;
+    FShown = true;
+    InstallAppHooks();
+    LoadFilters();
+    LoadPlacement();
+    LoadSettings();
+    ShowMailbox(1);
+    UploadSettings();
+    ActivateServerSocket();
+}
+
+void TMarrowbyForm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    FWasShown = true;
+    FormShow();
+}

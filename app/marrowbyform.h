@@ -1,0 +1,286 @@
+#pragma once
+// The main window and the program's controller. It owns the folders, the
+// settings, the tray icon, the minute timer and the account cycle, and
+// handles every numbered message that worker threads post to the window.
+// The member functions live in files by concern (layout, settings, tray,
+// cycle, shutdown, dispatch...).
+#include <QIcon>
+#include <QMainWindow>
+#include <QMetaObject>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/appoptions.h"
+
+class QCheckBox;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QSystemTrayIcon;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+class TBusyAnimation;
+class TFormWindow;
+class TDDX;
+class TMarrowAccountForm;
+class TMarrowFilterForm;
+class TMessageBox;
+class TPop3AccountItem;
+class TPop3AccountList;
+class TRegexpObj;
+namespace platform {
+class TListener;
+class TSocket;
+class TMessageWindow;
+} // namespace platform
+
+class TMarrowbyForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Window message numbers.
+    static constexpr std::uint32_t WM_TRAYICON = 1025;
+    static constexpr std::uint32_t WM_STARTCHECK = 1026;
+    static constexpr std::uint32_t WM_CHECKEVENT = 2049;
+    static constexpr std::uint32_t WM_ERASEEVENT = 2051;
+    static constexpr std::uint32_t WM_SERVERREQUEST = 2053;
+    // Mouse messages of the tray callback.
+    static constexpr int TrayDoubleClick = 515;
+    static constexpr int TrayRightButton = 516;
+
+    // FormCreate: folders, fields, defaults, tray icon, settings bindings.
+    explicit TMarrowbyForm(TAppOptions options, QWidget* parent = nullptr);
+    // FormDestroy: the temporary message copies are deleted.
+    ~TMarrowbyForm() override;
+
+    void SetDialogs(TMarrowFilterForm* filterForm, TMarrowAccountForm* accountForm);
+    // First display: filters, placement, settings, lists, listening. Runs
+    // once, from the first show or directly when no window is shown.
+    void FormShow();
+    // Each line appended to the log also goes to standard output.
+    void SetLogEcho(bool echo) { FLogEcho = echo; }
+    // The handle that worker threads post their window messages to.
+    platform::TMessageWindow* Handle() const;
+    // Closes the way a confirmed close does, without asking (signals).
+    void CloseWithoutQuestion();
+
+    // Handlers that the controls, the tray menu and the timer call.
+    void ButtonExecClick();
+    void Exit1Click();
+    void Open1Click();
+    void Timer1Timer();
+    void ButtonSaveSetupClick();
+    void ButtonFilterClick();
+    void ButtonAccountClick();
+    void ButtonRecvFolderClick();
+    void ButtonDustFolderClick();
+    void AppIdle();
+    // One numbered window message, as the dispatch routes it.
+    void WindowMessage(std::uint32_t msg, std::intptr_t wparam, std::intptr_t lparam,
+                       const std::vector<unsigned char>& data);
+
+    // Components and controls, named as the window's layout names them.
+    QTabWidget* PageControl1;
+    QWidget* TabMessages;
+    QWidget* TabSetup;
+    QWidget* TabLog;
+    // the message page
+    QSplitter* SplitterMultipart;
+    QWidget* PanelRBox;
+    QSplitter* PanelMultipart;
+    QTreeWidget* LVMessages;
+    QPushButton* ButtonRecvFolder;
+    QPushButton* ButtonDustFolder;
+    QPushButton* ButtonClear;
+    QPushButton* ButtonDelete;
+    QPushButton* ButtonOpen;
+    QPushButton* ButtonEditor;
+    QTreeWidget* TVMultipart;
+    QTabWidget* PageControl2;
+    QPlainTextEdit* MemoBody;
+    QPlainTextEdit* MemoHeader;
+    QLineEdit* EditSubject;
+    QLineEdit* EditRecvDate;
+    QLineEdit* EditDate;
+    QLineEdit* EditSender;
+    QTreeWidget* LVReceived;
+    QPushButton* ButtonCopyIP;
+    QPushButton* ButtonCopyHost;
+    QPlainTextEdit* MemoTo;
+    QPlainTextEdit* MemoCc;
+    QLineEdit* EditAttach;
+    QLineEdit* EditMime;
+    QPushButton* ButtonSave;
+    QPushButton* ButtonFolder;
+    // the settings page
+    QLineEdit* EditTimeout;
+    QCheckBox* CheckTimeout;
+    QLineEdit* EditLimitSize;
+    QLineEdit* EditEditor;
+    QToolButton* SpeedButton1;
+    QCheckBox* CXDenyRemote;
+    QCheckBox* CXClientLog;
+    QCheckBox* CXServerLog;
+    QCheckBox* CXPrecheckAttach;
+    QPushButton* ButtonSaveSetup;
+    QPushButton* ButtonFilter;
+    QPushButton* ButtonAccount;
+    QPushButton* ButtonRestruct;
+    // the log page and the command row
+    QPlainTextEdit* MemoLog;
+    QPushButton* ButtonExec;
+    QPushButton* ButtonExit;
+    TBusyAnimation* Animate1;
+    // non-visual components
+    QTimer* Timer1;
+    QMenu* PopupMenu1;
+    QAction* Open1;
+    QAction* Receive1;
+    QAction* Exit1;
+    TDDX* DDX1;
+    std::unique_ptr<platform::TListener> ServerSocket1;
+    std::unique_ptr<TPop3AccountList> Pop3AccountList1;
+    std::unique_ptr<TMessageBox> DustBox1;
+
+signals:
+    // The close went through: the program may end.
+    void FormClosed();
+
+protected:
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    friend struct TMarrowbyFormAccess; // the tests' view of the fields
+
+    // window layout
+    void BuildLayout();
+    QWidget* BuildMessagePage();
+    QWidget* BuildMessageButtons();
+    QWidget* BuildViewer();
+    QWidget* BuildInfoPage();
+    QWidget* BuildRoutePage();
+    QWidget* BuildAttachPage();
+    QWidget* BuildSetupPage();
+    QWidget* BuildSetupButtons();
+    QWidget* BuildCommandRow();
+    void BuildTrayMenu();
+    void ConnectHandlers();
+
+    // creation
+    void MakeFolders();
+    void RegisterSettingsItems();
+    void UploadSettings();
+
+    // settings and placement
+    void LoadSettings();
+    void SaveSettings();
+    void LoadPlacement();
+    void SavePlacement();
+    void SetPanelHeight(int height);
+
+    // tray icon
+    void TrayAdd();
+    void TrayDelete();
+    void TraySetIdle();
+    void TraySetReceived(int received, int deleted);
+    void TraySetResponding();
+    void TraySet(const QIcon& icon, const std::string& tip);
+    void ShowListenFailure(int port, const std::string& reason);
+    void WMTrayIcon(std::intptr_t mouseMessage);
+
+    // accounts and the check cycle
+    int AccountCount() const;
+    TPop3AccountItem* AccountAt(int index) const;
+    TPop3AccountItem* CheckingAccount() const { return AccountAt(FCheckIndex); }
+    TPop3AccountItem* ErasingAccount() const { return AccountAt(FEraseIndex); }
+    void LoadAccounts();
+    void SaveAccounts();
+    void LoadFilters();
+    void ReportError(const std::string& text);
+    void StartCheck();
+    bool NextAccount();
+    void PostWindowMessage(std::uint32_t msg);
+    void WMStartCheck();
+    void WMCheckEvent(std::intptr_t code, const std::vector<unsigned char>& data);
+    void WMEraseEvent(std::intptr_t code, const std::vector<unsigned char>& data);
+    void WMServerRequest(std::intptr_t code, const std::vector<unsigned char>& data);
+
+    // the message list
+    void ShowMailbox(int mode);
+    bool MessageSelected() const;
+
+    // the local server
+    void ActivateServerSocket();
+    void DeactivateServerSocket();
+    int ActiveClientCount() const;
+    void ServerSocket1GetThread(std::unique_ptr<platform::TSocket> client);
+
+    // the log
+    void LogAppend(const std::string& line);
+    void LogClear();
+    void LogTime();
+
+    // idle and minimize hooks, shutdown
+    void InstallAppHooks();
+    void RestoreAppHooks();
+    void AppMinimize();
+    bool FormCloseQuery();
+    std::string CloseQuestion() const;
+    void FormClose();
+    void Shutdown();
+    void DeleteTempMessages();
+
+    TAppOptions FOptions;
+    std::unique_ptr<TFormWindow> FWindow;
+    TMarrowFilterForm* FFilterForm = nullptr;
+    TMarrowAccountForm* FAccountForm = nullptr;
+    QSystemTrayIcon* FTrayIcon = nullptr;
+    bool FShown = false;
+    bool FWasShown = false; // the window has been on screen, so its layout is real
+    int FPanelHeight = 250;
+    bool FClosing = false;
+    bool FLogEcho = false;
+    QMetaObject::Connection FIdleHook;
+    bool FMinimizeHook = false;
+
+    int FCheckIndex = -1;
+    int FEraseIndex = -1;
+    int FReceivedCount = 0;
+    int FDeletedCount = 0;
+    std::unique_ptr<TRegexpObj> FStatusLinePattern;
+    std::string FHostName;
+    std::uint8_t FListMode = 0;
+    std::string FMsgboxFolder;
+    std::string FDustboxFolder;
+    std::string FTempFolder;
+    std::string FServerLogFolder;
+    std::string FClientLogFolder;
+    std::string FCgiFolder;
+    std::string FSaveFolder;
+    int FCheckSpan = 5;
+    bool FCheckEnable = false;
+    bool FBusy = false;
+    bool FDialogOpen = false;
+    int FLimitSize = 2048;
+    std::string FEditor;
+    int FMinuteCount = 0;
+    std::uint8_t FSortTarget = 2;
+    bool FDescend = true;
+    bool FPrecheckAttach = true;
+    bool FDenyRemote = true;
+    bool FServerLog = false;
+    bool FClientLog = false;
+    QIcon FIconIdle;
+    QIcon FIconReceived;
+    QIcon FIconResponding;
+};

@@ -1,0 +1,95 @@
+#pragma once
+// A main window on a temporary program folder, with the settings cleared,
+// and the tests' view of its private fields.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "app/marrowbyform.h"
+#include "ui/widgettext.h"
+
+struct TMarrowbyFormAccess {
+    TMarrowbyForm& f;
+    int& CheckIndex() { return f.FCheckIndex; }
+    int& CheckSpan() { return f.FCheckSpan; }
+    bool& CheckEnable() { return f.FCheckEnable; }
+    int& LimitSize() { return f.FLimitSize; }
+    std::string& Editor() { return f.FEditor; }
+    bool& PrecheckAttach() { return f.FPrecheckAttach; }
+    bool& DenyRemote() { return f.FDenyRemote; }
+    bool& ClientLog() { return f.FClientLog; }
+    bool& ServerLog() { return f.FServerLog; }
+    std::uint8_t& SortTarget() { return f.FSortTarget; }
+    bool& Descend() { return f.FDescend; }
+    std::string& SaveFolder() { return f.FSaveFolder; }
+    int& MinuteCount() { return f.FMinuteCount; }
+    bool& DialogOpen() { return f.FDialogOpen; }
+    bool& Busy() { return f.FBusy; }
+    std::uint8_t& ListMode() { return f.FListMode; }
+    bool Checking() const { return f.CheckingAccount() != nullptr; }
+    std::string CloseQuestion() const { return f.CloseQuestion(); }
+    void SavePlacement() { f.SavePlacement(); }
+};
+
+// UTF-8 text as the system's CP932.
+inline std::string Cp(const char* utf8) {
+    return Sjis(utf8);
+}
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ClearSettings();
+    }
+    static void ClearSettings() {
+        QSettings settings("Pellwick", "Marrowby");
+        settings.clear();
+        settings.sync();
+    }
+    static QVariant Setting(const char* name) {
+        QSettings settings("Pellwick", "Marrowby");
+        return settings.value(QString("Settings/") + name);
+    }
+    static void SetSetting(const char* name, const QVariant& value) {
+        QSettings settings("Pellwick", "Marrowby");
+        settings.setValue(QString("Settings/") + name, value);
+        settings.sync();
+    }
+    std::string Folder() const { return QStringToCp932(dir.path()) + "/"; }
+    // Headless forms show no message box; the local server takes any free port.
+    std::unique_ptr<TMarrowbyForm> MakeForm(bool headless = true) {
+        return std::make_unique<TMarrowbyForm>(TAppOptions{Folder(), 0, headless});
+    }
+    std::unique_ptr<TMarrowbyForm> ShownForm(bool headless = true) {
+        auto form = MakeForm(headless);
+        form->FormShow();
+        return form;
+    }
+
+    QTemporaryDir dir;
+};
+
+// Answers the next message box with the button and keeps its title and text.
+struct TMessageBoxAnswer {
+    QString Title, Text;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    bool Seen = false;
+
+    void Arm(QMessageBox::StandardButton button) {
+        QTimer::singleShot(0, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            Seen = true;
+            Title = box->windowTitle();
+            Text = box->text();
+            Icon = box->icon();
+            box->button(button)->click();
+        });
+    }
+};
