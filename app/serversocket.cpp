@@ -4,6 +4,7 @@
 #include "app/serversocket.h"
 
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/marrowbyform.h"
@@ -48,6 +49,9 @@ void TMarrowbyForm::ShowListenFailure(int port, const std::string& reason) {
         text.erase(at, 1);
     std::fprintf(stderr, "marrowby: %s\n", text.c_str());
     std::fflush(stderr);
-    if (!FOptions.Headless)
-        QMessageBox::critical(this, windowTitle(), QString::fromStdString(text));
+    if (FOptions.Headless) return;
+    // Shown once the window is up; the program runs on meanwhile.
+    const QString message = QString::fromStdString(text);
+    QTimer::singleShot(0, this,
+                       [this, message] { QMessageBox::critical(this, windowTitle(), message); });
 }

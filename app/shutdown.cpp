@@ -49,6 +49,7 @@ bool TMarrowbyForm::FormCloseQuery() {
 }
 
 void TMarrowbyForm::Shutdown() {
+    if (FClosing) return;
     FClosing = true;
     TrayDelete();
     SavePlacement();
@@ -64,7 +65,8 @@ void TMarrowbyForm::FormClose() {
 void TMarrowbyForm::CloseWithoutQuestion() {
     if (FClosing) return;
     Shutdown();
-    close();
+    // close() refuses while a close is already asking its question.
+    if (!close()) FormClose();
 }
 
 void TMarrowbyForm::DeleteTempMessages() {

@@ -7,6 +7,7 @@
 
 #include "app/busyanimation.h"
 #include "platform/file.h"
+#include "platform/listener.h"
 #include "store/pop3accountlist.h"
 #include "store/storelayout.h"
 #include "tests/app/formfixture.h"
@@ -156,6 +157,38 @@ TEST_F(FormTest, IdleRulesOfTheListAndSettingsControls) {
     EXPECT_TRUE(form->ButtonDustFolder->font().bold());
     EXPECT_TRUE(form->ButtonClear->isEnabled());
     EXPECT_TRUE(form->ButtonSaveSetup->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CycleAccounts, CloseDuringACycleAsksAndYesKeepsEverything) {
+    auto form = MakeForm(false);
+    WriteAccounts({{"alpha", "pop.example.org"}});
+    form->FormShow();
+    form->ButtonExecClick();
+    bool closed = false;
+    QObject::connect(form.get(), &TMarrowbyForm::FormClosed, [&] { closed = true; });
+
+    TMessageBoxAnswer yes;
+    yes.Arm(QMessageBox::Yes);
+    EXPECT_FALSE(form->close());
+    ASSERT_TRUE(yes.Seen);
+    EXPECT_EQ(yes.Title, "Velvane");
+    EXPECT_EQ(yes.Icon, QMessageBox::Information);
+    EXPECT_TRUE(yes.Text.startsWith(QString::fromUtf8("作業中のため、終了できません\n\n「はい」")));
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(Setting("checkspan").isValid());
+    EXPECT_TRUE(form->ServerSocket1->GetActive());
+
+    TMessageBoxAnswer no;
+    no.Arm(QMessageBox::No);
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(no.Seen);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(Setting("checkspan").toInt(), 5);
+    EXPECT_FALSE(form->ServerSocket1->GetActive());
 }
 
 } // namespace
