@@ -14,6 +14,10 @@ constexpr int MaxMimeDepth = 64;
 // a body of millions of empty parts must not turn into millions of nodes.
 constexpr int MaxParts = 10000;
 
+// Bytes of a multipart boundary; RFC 2046 allows 70, and each multipart part
+// compiles a delimiter pattern from it.
+constexpr std::size_t MaxBoundaryBytes = 998;
+
 // Bytes handed down to child parts in one tree, as a multiple of the message
 // size plus a fixed allowance: every level of nesting copies its part again,
 // so this keeps memory and copying linear in the message size even for deep

@@ -237,7 +237,7 @@ bool TMultipartItem::AddPart(std::string_view text) {
 void TMultipartItem::CreateMultipart(std::string_view contentType) {
     if (GetRegBoundary().Execute(contentType)) {
         Boundary = UnwrapHeaderItem(StripQuote(GetRegBoundary().Capture(1)));
-        if (FDepth >= msglimits::MaxMimeDepth)
+        if (FDepth >= msglimits::MaxMimeDepth || Boundary.size() > msglimits::MaxBoundaryBytes)
             LimitReached = true;
         else if (SplitMultipart())
             return;

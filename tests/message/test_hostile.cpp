@@ -96,6 +96,19 @@ TEST(HostileMail, NestingOfLargeMessagesStaysLinear) {
     EXPECT_GT(shape.MaxDepth, static_cast<int>(msglimits::MaxNestedCopies));
 }
 
+TEST(HostileMail, OverlongBoundaryStaysUnsplit) {
+    std::string boundary(msglimits::MaxBoundaryBytes + 1, 'b');
+    TMultipartItem root;
+    root.SetText("Content-Type: multipart/mixed; boundary=" + boundary + "\r\n\r\n--" + boundary +
+                 "\r\n\r\nx\r\n--" + boundary + "--\r\n");
+    EXPECT_EQ(root.GetCount(), 0);
+    EXPECT_TRUE(root.LimitReached);
+    boundary.pop_back();
+    root.SetText("Content-Type: multipart/mixed; boundary=" + boundary + "\r\n\r\n--" + boundary +
+                 "\r\n\r\nx\r\n--" + boundary + "--\r\n");
+    EXPECT_EQ(root.GetCount(), 1);
+}
+
 TEST(HostileMail, HugeHeaderIsCutAtALineEnd) {
     std::string line = "X-Junk: " + std::string(990, 'j') + "\r\n";
     std::string text = "Subject: big\r\n" + Repeat(line, 2000) + "\r\nbody";
