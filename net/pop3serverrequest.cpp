@@ -125,4 +125,8 @@ void TPop3ServerRequests::Quit(const TLines& lines) {
         if (OnRemove) OnRemove(*item);
         mailbox.Remove(item);
     }
+    // The files are gone: the index follows at once, so a crash later
+    // leaves no entry without its file.
+    std::string error;
+    if (!marked.empty() && !mailbox.Save(&error) && OnSaveError) OnSaveError(error);
 }

@@ -32,6 +32,9 @@ public:
     std::function<void()> OnResponding;      // a session starts
     std::function<void()> OnIdle;            // a session ends
     std::function<void(TMBXItem&)> OnRemove; // QUIT is about to remove this entry
+    // The index of an account whose messages QUIT removed could not be
+    // written (the reason, with the path).
+    std::function<void(const std::string&)> OnSaveError;
 
     TReply Handle(int code, bool flag, std::string_view text, const TSettings& settings);
 

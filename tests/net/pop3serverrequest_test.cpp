@@ -138,4 +138,17 @@ TEST_F(Pop3ServerRequestsTest, QuitRemovesTheListedUidsOfTheLoginsAccount) {
     }
     EXPECT_EQ(Alice->Mailbox.GetCount(), 0);
     EXPECT_FALSE(platform::FileExists(path1));
+    TMessageBox saved;
+    saved.LoadFromFile(Alice->Mailbox.Path);
+    EXPECT_EQ(saved.GetCount(), 0);
+}
+
+TEST_F(Pop3ServerRequestsTest, QuitReportsAnIndexThatCannotBeWritten) {
+    std::string error;
+    Requests.OnSaveError = [&](const std::string& reason) { error = reason; };
+    Handle(TCode::rqQuit, "QUIT\r\nalice\r\nunknown");
+    EXPECT_EQ(error, "");
+    Alice->Mailbox.Path = Accounts.GetFolder() + "/missing/messages.idx";
+    Handle(TCode::rqQuit, "QUIT\r\nalice\r\nuid-2");
+    EXPECT_NE(error.find("missing/messages.idx"), std::string::npos) << error;
 }
