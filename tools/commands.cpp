@@ -7,6 +7,7 @@ namespace {
 
 constexpr std::array kCommands = {
     TToolCommand{"parse", "print each message file parsed, one JSON object per line", CmdParse},
+    TToolCommand{"verdict", "judge message files by the nine rule files of a folder", CmdVerdict},
 };
 
 void PrintUsage(std::ostream& out) {

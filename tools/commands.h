@@ -25,3 +25,4 @@ int RunTool(const TToolArgs& args, std::ostream& out, std::ostream& err);
 bool WantsHelp(const TToolArgs& args);
 
 int CmdParse(const TToolArgs& args, std::ostream& out, std::ostream& err);
+int CmdVerdict(const TToolArgs& args, std::ostream& out, std::ostream& err);

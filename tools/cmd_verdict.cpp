@@ -1,0 +1,92 @@
+// marrowby-tool verdict --folder DIR [--precheck-attach 0|1] FILE...: each
+// message file judged by the nine rule lists of DIR as the gateway judges
+// downloaded mail.
+#include "filter/filterset.h"
+#include "filter/filterverdict.h"
+#include "message/multipartmessage.h"
+#include "platform/text.h"
+#include "tools/commands.h"
+
+namespace {
+
+constexpr std::string_view kHelp =
+    "Usage: marrowby-tool verdict --folder DIR [--precheck-attach 0|1] FILE...\n"
+    "Loads the nine rule files of DIR/cgi (sender1.cgi, sender2.cgi, subject.cgi, ip.cgi,\n"
+    "host.cgi, mailer.cgi, header.cgi, body.cgi, attach.cgi), parses each message file and\n"
+    "prints one line per file: the file, a tab, reject or accept, a tab and the reason\n"
+    "(UTF-8; empty when no list matched).\n"
+    "  --folder DIR             the program folder whose rule files are used\n"
+    "  --precheck-attach 0|1    1 (the default): the attachment list is consulted first;\n"
+    "                           0: last, after the white list and the other lists\n"
+    "Rule lines that cannot be read are reported on standard error and skipped. A message\n"
+    "file that cannot be read is reported there too; the exit code is then 1.\n";
+
+struct TVerdictOptions {
+    std::string Folder;
+    bool PrecheckAttach = true;
+    std::vector<std::string> Files;
+};
+
+// False, with the complaint written, when the arguments do not fit.
+bool ReadOptions(const TToolArgs& args, TVerdictOptions& options, std::ostream& err) {
+    bool haveFolder = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg != "--folder" && arg != "--precheck-attach") {
+            options.Files.push_back(arg);
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            err << "marrowby-tool verdict: " << arg << " needs a value\n";
+            return false;
+        }
+        const std::string& value = args[++i];
+        if (arg == "--folder") {
+            options.Folder = value;
+            haveFolder = true;
+        } else if (value == "0" || value == "1") {
+            options.PrecheckAttach = value == "1";
+        } else {
+            err << "marrowby-tool verdict: --precheck-attach takes 0 or 1, not \"" << value
+                << "\"\n";
+            return false;
+        }
+    }
+    if (!haveFolder) err << "marrowby-tool verdict: --folder DIR is required\n";
+    if (options.Files.empty()) err << "marrowby-tool verdict: no file given\n";
+    return haveFolder && !options.Files.empty();
+}
+
+} // namespace
+
+int CmdVerdict(const TToolArgs& args, std::ostream& out, std::ostream& err) {
+    if (WantsHelp(args)) {
+        out << kHelp;
+        return 0;
+    }
+    TVerdictOptions options;
+    if (!ReadOptions(args, options, err)) {
+        err << "\n" << kHelp;
+        return 2;
+    }
+    // Paths inside the system are CP932; the command line gives UTF-8.
+    TMessageFilterSet lists;
+    lists.SetFolder(platform::Utf8ToCp932(options.Folder));
+    for (const TRuleLineError& skipped : lists.Load())
+        err << "marrowby-tool verdict: skipped rule line "
+            << platform::Cp932ToUtf8(FormatRuleLineError(skipped)) << "\n";
+    int status = 0;
+    TMultipartMessage message;
+    for (const std::string& file : options.Files) {
+        if (!message.LoadFromFile(platform::Utf8ToCp932(file))) {
+            err << "marrowby-tool verdict: cannot read " << file << "\n";
+            status = 1;
+            continue;
+        }
+        std::string comment;
+        bool reject = FilterVerdict(lists, options.PrecheckAttach, comment, &message);
+        out << file << '\t' << (reject ? "reject" : "accept") << '\t'
+            << platform::Cp932ToUtf8(comment) << "\n";
+    }
+    return status;
+}
