@@ -44,6 +44,7 @@ TCustomPop3ClientThread::TCustomPop3ClientThread(bool createSuspended, std::stri
       FLogFolder(std::move(logFolder)) {
     FReplyPattern.Study();
     FStampPattern.Study();
+    FSplitBlocks = false; // a multi-line reply is read whole from the helper
     if (!createSuspended) Resume();
 }
 
@@ -88,8 +89,10 @@ void TCustomPop3ClientThread::PostEnd(bool accepted) {
     FMessenger.SendText(EventEnded, accepted, FHost);
 }
 
-void TCustomPop3ClientThread::PostEvent(int code, bool flag, std::string_view text) {
-    if (!FMessenger.SendText(code, flag, text)) Fail("The event could not be posted");
+// The text ends with its terminating zero already: Send copies it only once.
+void TCustomPop3ClientThread::PostEvent(int code, bool flag, const std::string& text) {
+    if (!FMessenger.Send(code, flag, text.data(), static_cast<int>(text.size())))
+        Fail("The event could not be posted");
 }
 
 void TCustomPop3ClientThread::ClientDialogue(const std::string& /*command*/) {
@@ -112,14 +115,14 @@ void TCustomPop3ClientThread::Dialogue() {
         reply = &streamText;
     }
     if (!FReplyPattern.Execute(*reply)) {
-        PostEvent(FState, false, {});
+        PostEvent(FState, false, std::string(1, '\0'));
         return;
     }
     bool ok = FReplyPattern.Capture(1) == "+OK";
     const std::string& first = FState == StateGreeting ? FHost : FHelper->GetLastCommand();
-    std::string text;
-    text.reserve(first.size() + CRLF.size() + reply->size());
-    text.append(first).append(CRLF).append(*reply);
+    std::string text; // a multi-line reply may be large: built once, zero included
+    text.reserve(first.size() + CRLF.size() + reply->size() + 1);
+    text.append(first).append(CRLF).append(*reply).push_back('\0');
     if (FState == StateGreeting)
         FTimeStamp = FStampPattern.Execute(*reply) ? FStampPattern.Capture(0) : std::string();
     else if (FState == StateStat)

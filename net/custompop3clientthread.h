@@ -86,7 +86,7 @@ private:
     void Dialogue();
     void Dispatch(int code, bool proceed);
     void Send(const TPop3Command& next);
-    void PostEvent(int code, bool flag, std::string_view text);
+    void PostEvent(int code, bool flag, const std::string& text);
     void PostEnd(bool accepted);
     void OpenSessionLog();
     void AwaitReply();

@@ -82,6 +82,12 @@ void TSessionThread::HelperIdle() {
 }
 
 void TSessionThread::HelperReceived(const std::string& text) {
+    if (!FSplitBlocks && FHelper->GetMode() == TSocketHelper::ModeBlock) {
+        FLine.clear();
+        FArguments.Clear();
+        ClientDialogue({});
+        return;
+    }
     FLine = text;
     ClientDialogue(SplitCommandLine(text, FHelper->GetMode(), FArguments));
 }

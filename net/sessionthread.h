@@ -50,6 +50,11 @@ protected:
     std::unique_ptr<TSocketHelper> FHelper;
     TStringList FArguments;
     std::string FLine;
+    // Whether a received block is copied into FLine and the command and split
+    // into FArguments (its lines). A thread that reads blocks from its helper
+    // (GetLastBlock) spares that work on large blocks: its ClientDialogue then
+    // gets an empty command, FLine and FArguments empty.
+    bool FSplitBlocks = true;
 
 private:
     void HelperIdle();
