@@ -10,9 +10,9 @@
 #include <fstream>
 #include <pwd.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -183,20 +183,24 @@ bool TDovecotServer::Start(std::string& error) {
     return false;
 }
 
+// Dovecot runs in the foreground as a child that is stopped with its parent,
+// so a test that dies leaves no server behind.
 bool TDovecotServer::Launch(std::string& error) {
     std::string config = FFolder + "/dovecot.conf";
     std::string output = FFolder + "/stderr.log";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     const char* argv[] = {Binary, "-F", "-c", config.c_str(), nullptr};
-    int failed = posix_spawn(&FPid, Binary, &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) {
-        FPid = -1;
-        error = std::string("cannot start dovecot: ") + std::strerror(failed);
+    pid_t parent = getpid();
+    FPid = fork();
+    if (FPid == 0) { // only async-signal-safe calls until exec
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(1);
+        int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0 || dup2(fd, 1) < 0 || dup2(fd, 2) < 0) _exit(1);
+        execv(Binary, const_cast<char**>(argv));
+        _exit(127);
+    }
+    if (FPid < 0) {
+        error = std::string("cannot start dovecot: ") + std::strerror(errno);
         return false;
     }
     return true;

@@ -27,7 +27,8 @@ public:
     // numbered in the order they were added.
     void AddMessage(const std::string& user, const std::string& text);
     // Starts dovecot and waits (bounded) until it greets. False with the
-    // reason (its log included) when it does not come up.
+    // reason (its log included) when it does not come up. Dovecot is stopped
+    // when the calling thread ends, so call it from one that outlives the server.
     bool Start(std::string& error);
     void Stop();
 
