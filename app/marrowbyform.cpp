@@ -8,6 +8,7 @@
 #include "app/apptexts.h"
 #include "app/formwindow.h"
 #include "app/trayicons.h"
+#include "filter/filterset.h"
 #include "foundation/regexpobj.h"
 #include "platform/file.h"
 #include "platform/listener.h"
@@ -49,6 +50,8 @@ TMarrowbyForm::TMarrowbyForm(TAppOptions options, QWidget* parent)
     DustBox1 = std::make_unique<TMessageBox>();
     SetupAccountList(*Pop3AccountList1, FOptions.ProgramFolder);
     SetupDustBox(*DustBox1, FOptions.ProgramFolder);
+    MessageFilters = std::make_unique<TMessageFilterSet>();
+    MessageFilters->SetFolder(FOptions.ProgramFolder);
     RegisterSettingsItems();
     Timer1->start();
     ConnectHandlers();

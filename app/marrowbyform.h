@@ -33,6 +33,7 @@ class TDDX;
 class TMarrowAccountForm;
 class TMarrowFilterForm;
 class TMessageBox;
+class TMessageFilterSet;
 class TPop3AccountItem;
 class TPop3AccountList;
 class TRegexpObj;
@@ -148,6 +149,8 @@ public:
     std::unique_ptr<platform::TListener> ServerSocket1;
     std::unique_ptr<TPop3AccountList> Pop3AccountList1;
     std::unique_ptr<TMessageBox> DustBox1;
+    // The nine filter lists (MessageFiltersSender1 ... MessageFiltersAttach).
+    std::unique_ptr<TMessageFilterSet> MessageFilters;
 
 signals:
     // The close went through: the program may end.

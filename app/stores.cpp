@@ -1,9 +1,11 @@
-// The account list and the trash: loaded at the first display, saved at
-// shutdown and around the account dialog.
+// The account list, the trash and the filter lists: loaded at the first
+// display, saved at shutdown and around the account dialog.
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/marrowbyform.h"
+#include "filter/filterset.h"
 #include "platform/text.h"
 #include "store/messagebox.h"
 #include "store/pop3accountlist.h"
@@ -38,5 +40,11 @@ void TMarrowbyForm::ReportError(const std::string& text) {
     if (!FOptions.Headless) QMessageBox::critical(this, windowTitle(), Cp932ToQString(text));
 }
 
-// The nine filter lists are read from their rule files here.
-void TMarrowbyForm::LoadFilters() {}
+// Rule lines that cannot be read are skipped; the user learns which, once
+// the window is up.
+void TMarrowbyForm::LoadFilters() {
+    std::string skipped;
+    for (const TRuleLineError& error : MessageFilters->Load())
+        skipped += (skipped.empty() ? "" : "\r\n") + FormatRuleLineError(error);
+    if (!skipped.empty()) QTimer::singleShot(0, this, [this, skipped] { ReportError(skipped); });
+}

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 
 #include "app/busyanimation.h"
 #include "app/trayicons.h"
+#include "filter/filterset.h"
 #include "platform/listener.h"
 #include "tests/app/formfixture.h"
 
@@ -151,6 +153,25 @@ TEST(TrayTips, Texts) {
     EXPECT_EQ(TrayRespondingTip(), Cp("応答中です"));
     EXPECT_EQ(TrayReceivedTip(3, 0), Cp("3件受信しました"));
     EXPECT_EQ(TrayReceivedTip(12, 4), Cp("12件受信／4件削除"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FormTest, FilterListsLoadAndSkippedRuleLinesAreReported) {
+    auto form = MakeForm();
+    QFile rules(dir.filePath("cgi/subject.cgi"));
+    ASSERT_TRUE(rules.open(QIODevice::WriteOnly));
+    rules.write("spam,0,1\r\nlonely\r\noffer,1,1\r\n");
+    rules.close();
+    testing::internal::CaptureStderr();
+    form->FormShow();
+    QCoreApplication::processEvents();
+    const std::string error = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(form->MessageFilters->MessageFiltersSubject.Count(), 2);
+    EXPECT_EQ(form->MessageFilters->MessageFiltersSender1.Count(), 0);
+    EXPECT_NE(error.find("subject.cgi:2"), std::string::npos) << error;
 }
 
 } // namespace
