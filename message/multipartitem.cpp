@@ -40,14 +40,14 @@ constexpr std::size_t kStudyBodyBytes = 64 * 1024;
 std::string NormalizeLineBreaks(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 32);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c != '\r' && c != '\n') {
-            out += c;
-            continue;
-        }
-        char pair = c == '\r' ? '\n' : '\r';
-        if (i + 1 < text.size() && text[i + 1] == pair) ++i;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t lineEnd = text.find_first_of("\r\n", i);
+        if (lineEnd == std::string_view::npos) lineEnd = text.size();
+        out.append(text, i, lineEnd - i);
+        if (lineEnd == text.size()) break;
+        char pair = text[lineEnd] == '\r' ? '\n' : '\r';
+        i = lineEnd + (lineEnd + 1 < text.size() && text[lineEnd + 1] == pair ? 2 : 1);
         out += kCrLf;
     }
     return out;
