@@ -13,16 +13,14 @@ namespace {
 
 // Labels of the reasons, CP932.
 constexpr const char* kAttachLabel = "\x93Y\x95t\xCC\xA7\xB2\xD9"; // 添付ﾌｧｲﾙ
-constexpr const char* kSender1Label = "\x8D\xB7\x8Fo\x90l"
-                                      "1"; // 差出人1
-constexpr const char* kSender2Label = "\x8D\xB7\x8Fo\x90l"
-                                      "2";                       // 差出人2
-constexpr const char* kSubjectLabel = "\x8C\x8F\x96\xBC";        // 件名
-constexpr const char* kIPLabel = "IP\xB1\xC4\xDE\xDA\xBD";       // IPｱﾄﾞﾚｽ
-constexpr const char* kHostLabel = "\xCE\xBD\xC4\x96\xBC";       // ﾎｽﾄ名
-constexpr const char* kMailerLabel = "\xD2\xB0\xD9\xBF\xCC\xC4"; // ﾒｰﾙｿﾌﾄ
-constexpr const char* kHeaderLabel = "\xCD\xAF\xC0\xDE";         // ﾍｯﾀﾞ
-constexpr const char* kBodyLabel = "\x96{\x95\xB6";              // 本文
+constexpr const char* kSender1Label = "\x8D\xB7\x8Fo\x90l1";       // 差出人1
+constexpr const char* kSender2Label = "\x8D\xB7\x8Fo\x90l2";       // 差出人2
+constexpr const char* kSubjectLabel = "\x8C\x8F\x96\xBC";          // 件名
+constexpr const char* kIPLabel = "IP\xB1\xC4\xDE\xDA\xBD";         // IPｱﾄﾞﾚｽ
+constexpr const char* kHostLabel = "\xCE\xBD\xC4\x96\xBC";         // ﾎｽﾄ名
+constexpr const char* kMailerLabel = "\xD2\xB0\xD9\xBF\xCC\xC4";   // ﾒｰﾙｿﾌﾄ
+constexpr const char* kHeaderLabel = "\xCD\xAF\xC0\xDE";           // ﾍｯﾀﾞ
+constexpr const char* kBodyLabel = "\x96{\x95\xB6";                // 本文
 
 // What a rule of each kind quotes in the reason: the settings as stored.
 std::string Quoted(const TMessageFilter& filter) {
