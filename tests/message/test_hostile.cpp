@@ -121,33 +121,62 @@ TEST(HostileMail, HugeHeaderIsCutAtALineEnd) {
     EXPECT_EQ(message.GetRoot().Body, "body");
 }
 
-TEST(HostileMail, BrokenInputsParse) {
-    const std::string mb = std::string(1 << 20, 'a');
-    const std::vector<std::string> inputs = {
-        "Subject: " + mb + "\r\n\r\n",                              // megabyte line
-        "Subject: x\r\n" + Repeat(" folded\r\n", 100000) + "\r\n",  // endless folding
-        "Subject: " + std::string(100000, ' ') + "x\n\r\n\r\n",     // blanks, no CR LF
-        Repeat("Received: from a by b with c;\r\n", 5000) + "\r\n", // many hops
-        "Received: from " + Repeat("a by b with ", 500) + "; Mon, 5 Jul 2004 13:02:03\r\n\r\n",
-        "Date: " + Repeat("1:", 20000) + " PM +" + Repeat("0", 5000) + "\r\n\r\n",
-        "Content-Type: multipart/mixed; boundary=b\r\n\r\n" + Repeat("--b\r\nx", 3000),
-        "Content-Type: multipart/mixed; boundary=" + std::string(70000, 'b') + "\r\n\r\nx",
-        "Content-Type: text/plain; charset=\"no-such-charset\"\r\n\r\n\xff\xfe\x80",
-        "Content-Type: text/plain; charset=utf-8\r\n\r\n\xe3\x81\xff\xc0\xaf",
-        "Content-Transfer-Encoding: base64\r\nContent-Type: image/png\r\n\r\n=====@@@@",
-        "Content-Transfer-Encoding: quoted-printable\r\n\r\n=\r=\n=4=ZZ=",
-        "Subject: " + Repeat("=?utf-8?B?", 20000) + "?=\r\n\r\n",
-        "Subject: " + Repeat("=?x?Q?=?= ", 20000) + "\r\n\r\n",
-        "Content-Type: message/rfc822\r\n\r\n",
-        "Content-Type: multipart/mixed; boundary=\"b\r\n\r\n--b--",
-        "Content-Type: /\r\nContent-Disposition: filename=\r\n\r\n",
-        "\r\n\r\n\r\n",
-        "\r\r\r\n\n\n\r",
-        std::string("Subject: a\0b\r\n\r\n\0", 17),
-    };
-    for (const std::string& text : inputs)
-        ParseEveryWay(text);
+struct BrokenInput {
+    const char* Name;
+    std::function<std::string()> Make;
+};
+
+const BrokenInput kBrokenInputs[] = {
+    {"MegabyteLine", [] { return "Subject: " + std::string(1 << 20, 'a') + "\r\n\r\n"; }},
+    {"EndlessFolding", [] { return "Subject: x\r\n" + Repeat(" folded\r\n", 100000) + "\r\n"; }},
+    {"BlanksWithoutCrLf", [] { return "Subject: " + std::string(100000, ' ') + "x\n\r\n\r\n"; }},
+    {"ManyHops", [] { return Repeat("Received: from a by b with c;\r\n", 5000) + "\r\n"; }},
+    {"BacktrackingRoute",
+     [] {
+         return "Received: from " + Repeat("a by b with ", 500) +
+                "; Mon, 5 Jul 2004 13:02:03\r\n\r\n";
+     }},
+    {"BacktrackingDate",
+     [] { return "Date: " + Repeat("1:", 20000) + " PM +" + Repeat("0", 5000) + "\r\n\r\n"; }},
+    {"BoundaryNeverCloses",
+     [] { return "Content-Type: multipart/mixed; boundary=b\r\n\r\n" + Repeat("--b\r\nx", 3000); }},
+    {"InvalidCharset",
+     [] {
+         return std::string(
+             "Content-Type: text/plain; charset=\"no-such-charset\"\r\n\r\n\xff\xfe\x80");
+     }},
+    {"InvalidUtf8",
+     [] {
+         return std::string("Content-Type: text/plain; charset=utf-8\r\n\r\n\xe3\x81\xff\xc0\xaf");
+     }},
+    {"InvalidBase64",
+     [] {
+         return std::string(
+             "Content-Transfer-Encoding: base64\r\nContent-Type: image/png\r\n\r\n=====@@@@");
+     }},
+    {"InvalidQuotedPrintable",
+     [] { return std::string("Content-Transfer-Encoding: quoted-printable\r\n\r\n=\r=\n=4=ZZ="); }},
+    {"UnclosedEncodedWords",
+     [] { return "Subject: " + Repeat("=?utf-8?B?", 20000) + "?=\r\n\r\n"; }},
+    {"ManyEncodedWords", [] { return "Subject: " + Repeat("=?x?Q?=?= ", 20000) + "\r\n\r\n"; }},
+    {"EmptyMessagePart", [] { return std::string("Content-Type: message/rfc822\r\n\r\n"); }},
+    {"UnclosedQuote",
+     [] { return std::string("Content-Type: multipart/mixed; boundary=\"b\r\n\r\n--b--"); }},
+    {"EmptyTypeAndFileName",
+     [] { return std::string("Content-Type: /\r\nContent-Disposition: filename=\r\n\r\n"); }},
+    {"OnlyEmptyLines", [] { return std::string("\r\n\r\n\r\n"); }},
+    {"LoneCrAndLf", [] { return std::string("\r\r\r\n\n\n\r"); }},
+    {"NulBytes", [] { return std::string("Subject: a\0b\r\n\r\n\0", 17); }},
+};
+
+class BrokenInputs : public ::testing::TestWithParam<BrokenInput> {};
+
+TEST_P(BrokenInputs, Parse) {
+    ParseEveryWay(GetParam().Make());
 }
+
+INSTANTIATE_TEST_SUITE_P(HostileMail, BrokenInputs, ::testing::ValuesIn(kBrokenInputs),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(HostileMail, FuzzRegressionInputsParse) {
     std::filesystem::path dir = std::filesystem::path(MESSAGE_TEST_DATA) / "crash";
