@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "filter/filterset.h"
-#include "filter/messagefilterattach.h"
+#include "filter/filterverdict.h"
 #include "filter/messagefilterbody.h"
+#include "filter/messagefilterheader.h"
+#include "filter/messagefiltersender.h"
 #include "filter/messagefiltersubject.h"
 #include "filtertesthelp.h"
 #include "platform/file.h"
@@ -161,4 +161,26 @@ TEST(MessageFilterSetFiles, SkippedLinesNameTheirFiles) {
     EXPECT_EQ(skipped[1].Line, 2);
     EXPECT_EQ(set.MessageFiltersIP.Count(), 1);
     EXPECT_EQ(set.MessageFiltersHeader.Count(), 1);
+}
+
+// The header values a list shares among its rules belong to one check: a
+// message object parsed again (as the window reuses its holder) is seen anew.
+TEST(MessageFiltersCache, ReusedMessageIsSeenAnew) {
+    TMessageFilterSet set;
+    set.MessageFiltersSender2.Add(std::make_unique<TMessageFilterSender>(
+        &set.MessageFiltersSender2, false, true, "spammer", false, true));
+    set.MessageFiltersHeader.Add(std::make_unique<TMessageFilterHeader>(
+        &set.MessageFiltersHeader, "X-Flag", false, true, "on"));
+    TMultipartMessage message;
+    const std::pair<const char*, bool> texts[] = {
+        {"From: spammer@x.jp\r\n\r\nbody\r\n", true},
+        {"From: friend@x.jp\r\n\r\nbody\r\n", false},
+        {"From: friend@x.jp\r\nX-Flag: on\r\n\r\nbody\r\n", true},
+        {"From: friend@x.jp\r\nX-Flag: off\r\n\r\nbody\r\n", false},
+    };
+    for (const auto& [text, rejected] : texts) {
+        message.Create(text);
+        std::string comment;
+        EXPECT_EQ(FilterVerdict(set, true, comment, &message), rejected) << text;
+    }
 }
