@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "filter/filterset.h"
 #include "filter/filterverdict.h"
 #include "filter/messagefilterbody.h"
