@@ -169,6 +169,10 @@ const BrokenInput kBrokenInputs[] = {
     {"NulBytes", [] { return std::string("Subject: a\0b\r\n\r\n\0", 17); }},
 };
 
+void PrintTo(const BrokenInput& input, std::ostream* out) {
+    *out << input.Name;
+}
+
 class BrokenInputs : public ::testing::TestWithParam<BrokenInput> {};
 
 TEST_P(BrokenInputs, Parse) {
