@@ -8,6 +8,10 @@ namespace {
 constexpr std::array kCommands = {
     TToolCommand{"parse", "print each message file parsed, one JSON object per line", CmdParse},
     TToolCommand{"verdict", "judge message files by the nine rule files of a folder", CmdVerdict},
+    TToolCommand{"accounts", "list, add or remove the remote POP3 accounts", CmdAccounts},
+    TToolCommand{"mailbox", "print the index entries of the inboxes or the trash", CmdMailbox},
+    TToolCommand{"restruct", "rebuild the trash and inbox indexes from the message files",
+                 CmdRestruct},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -1,0 +1,168 @@
+// The store commands of marrowby-tool: accounts, mailbox and restruct.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "platform/file.h"
+#include "platform/instancelock.h"
+#include "store/pop3accountlist.h"
+#include "store/storelayout.h"
+#include "tools/commands.h"
+
+namespace {
+
+struct ToolRun {
+    int Status;
+    std::string Out, Err;
+};
+
+class ToolStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/mb-tool-store-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        // A private lock folder, so that a gateway running for the user does not interfere.
+        ASSERT_TRUE(platform::ForceDirectories(dir + "/run"));
+        setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    ToolRun Tool(TToolArgs args) {
+        std::ostringstream out, err;
+        int status = RunTool(args, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    ToolRun AddAccount(const std::string& name, TToolArgs extra = {}) {
+        TToolArgs args = {"accounts",    "--folder", dir,    "add",        name,     "--host",
+                          "pop.example", "--user",   "taro", "--password", "se cret"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Tool(args);
+    }
+
+    std::string Msgbox() const { return dir + "/Msgbox/"; }
+
+    std::string dir;
+};
+
+TEST_F(ToolStore, AccountsAddListAndRemove) {
+    EXPECT_EQ(AddAccount("home", {"--apop", "--port=995"}).Status, 0);
+    EXPECT_EQ(AddAccount("work", {"--stay"}).Status, 0);
+    EXPECT_TRUE(platform::DirectoryExists(Msgbox() + "mbx.home"));
+    EXPECT_TRUE(platform::DirectoryExists(Msgbox() + "mbx.work"));
+
+    ToolRun list = Tool({"accounts", "--folder", dir});
+    EXPECT_EQ(list.Status, 0);
+    EXPECT_EQ(list.Out,
+              "{\"name\":\"home\",\"host\":\"pop.example\",\"port\":995,\"user\":\"taro\","
+              "\"apop\":true,\"stay\":false}\n"
+              "{\"name\":\"work\",\"host\":\"pop.example\",\"port\":110,\"user\":\"taro\","
+              "\"apop\":false,\"stay\":true}\n");
+    EXPECT_EQ(list.Out.find("se cret"), std::string::npos);
+    EXPECT_EQ(*platform::ReadFile(Msgbox() + "accounts.dat"),
+              "home,taro,\"se cret\",pop.example,995,1,0\r\n"
+              "work,taro,\"se cret\",pop.example,110,0,1\r\n");
+
+    platform::WriteFile(Msgbox() + "mbx.home/kept.eml", "x");
+    EXPECT_EQ(Tool({"accounts", "--folder", dir, "remove", "HOME"}).Status, 0);
+    EXPECT_TRUE(platform::FileExists(Msgbox() + "mbx.home/kept.eml"));
+    EXPECT_EQ(Tool({"accounts", "--folder", dir, "remove", "work", "--purge"}).Status, 0);
+    EXPECT_FALSE(platform::DirectoryExists(Msgbox() + "mbx.work"));
+    EXPECT_EQ(Tool({"accounts", "--folder", dir}).Out, "");
+
+    ToolRun unknown = Tool({"accounts", "--folder", dir, "remove", "nobody"});
+    EXPECT_EQ(unknown.Status, 1);
+    EXPECT_NE(unknown.Err.find("no account named nobody"), std::string::npos);
+}
+
+TEST_F(ToolStore, AccountsAddRefusesWhatTheDialogRefuses) {
+    ASSERT_EQ(AddAccount("home").Status, 0);
+    struct Case {
+        std::string name;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"  ", 1, "設定名は 1 文字以上を入力してください"},
+        {"a%b", 1, "設定名は半角英数字を指定してください"},
+        {"a/b", 1, "設定名は半角英数字を指定してください"},
+        {"home", 1, "設定名「home」は、すでに登録されています"},
+    };
+    for (const auto& c : cases) {
+        ToolRun run = AddAccount(c.name);
+        EXPECT_EQ(run.Status, c.status) << c.name;
+        EXPECT_EQ(run.Err, "marrowby-tool accounts add: " + c.message + "\n");
+    }
+    EXPECT_EQ(AddAccount("p", {"--port", "http"}).Status, 2);
+    EXPECT_EQ(Tool({"accounts", "--folder", dir, "add", "q", "--host", "h"}).Status, 2);
+    EXPECT_EQ(Tool({"accounts", "--folder", dir, "add"}).Status, 2);
+    EXPECT_EQ(Tool({"accounts", "--folder", dir, "--bogus"}).Status, 2);
+    EXPECT_EQ(Tool({"accounts"}).Status, 2);
+    EXPECT_EQ(Tool({"accounts", "--folder", dir + "/none"}).Status, 2);
+    EXPECT_EQ(Tool({"accounts", "--folder", dir}).Out.find("\"name\":\"p\""), std::string::npos);
+}
+
+TEST_F(ToolStore, MailboxPrintsTheEntries) {
+    ASSERT_EQ(AddAccount("home").Status, 0);
+    platform::ForceDirectories(dir + "/Dustbox");
+    platform::WriteFile(Msgbox() + "mbx.home/messages.idx",
+                        "\"u1.0.home,s=5\",a.eml,5,2,text/plain,\"\x89\xEF\x8B\x63\","
+                        "s@example.com,\"2024/04/30 09:00:00\",2024/05/01,12:00:00,srv1,\r\n");
+    platform::WriteFile(dir + "/Dustbox/messages.idx", "t1,b.eml,7,3,,spam,,2024/05/01,,,,,\r\n");
+
+    const std::string home =
+        "{\"uid\":\"u1.0.home,s=5\",\"file\":\"" + Msgbox() +
+        "mbx.home/a.eml\",\"size\":5,\"kind\":2,\"mime_type\":\"text/plain\","
+        "\"subject\":\"会議\",\"from\":\"s@example.com\",\"sent\":\"2024/04/30 09:00:00\","
+        "\"received\":\"2024/05/01\",\"stored\":\"12:00:00\",\"server_uid\":\"srv1\","
+        "\"comment\":\"\"}\n";
+    EXPECT_EQ(Tool({"mailbox", "--folder", dir, "--account", "home"}).Out, home);
+    EXPECT_EQ(Tool({"mailbox", "--folder", dir}).Out, home);
+    ToolRun trash = Tool({"mailbox", "--folder", dir, "--trash"});
+    EXPECT_EQ(trash.Status, 0);
+    EXPECT_NE(trash.Out.find("\"uid\":\"t1\",\"file\":\"" + dir + "/Dustbox/b.eml\""),
+              std::string::npos);
+    EXPECT_EQ(Tool({"mailbox", "--folder", dir, "--account", "x"}).Status, 1);
+    EXPECT_EQ(Tool({"mailbox", "--folder", dir, "--account", "home", "--trash"}).Status, 2);
+}
+
+TEST_F(ToolStore, RestructRebuildsAndSavesEveryIndex) {
+    ASSERT_EQ(AddAccount("home").Status, 0);
+    const std::string text =
+        "Subject: hello\r\nDate: Tue, 30 Apr 2024 09:00:00 +0900\r\n\r\nbody\r\n";
+    platform::WriteFile(Msgbox() + "mbx.home/one.eml", text);
+    platform::WriteFile(Msgbox() + "mbx.home/two.eml", text);
+    platform::WriteFile(Msgbox() + "mbx.home/messages.idx", "stale,gone.eml\r\n");
+
+    ToolRun run = Tool({"restruct", "--folder", dir});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "ごみ箱: 0 messages\nhome: 2 messages\n");
+    TPop3AccountList list;
+    SetupAccountList(list, dir);
+    list.Load();
+    ASSERT_EQ(list.GetCount(), 1);
+    EXPECT_EQ(list.GetAccounts(0)->Mailbox.GetCount(), 2);
+    EXPECT_EQ(list.GetAccounts(0)->Mailbox.IndexOf("stale"), -1);
+    EXPECT_TRUE(platform::FileExists(dir + "/Dustbox/messages.idx"));
+}
+
+TEST_F(ToolStore, WritingCommandsRefuseWhileTheGatewayRuns) {
+    ASSERT_EQ(AddAccount("home").Status, 0);
+    TInstanceLock gateway;
+    ASSERT_EQ(gateway.Acquire(), TInstanceLock::TState::Acquired);
+    for (const TToolArgs& args : {TToolArgs{"restruct", "--folder", dir},
+                                  TToolArgs{"accounts", "--folder", dir, "remove", "home"}}) {
+        ToolRun run = Tool(args);
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("Marrowby is running"), std::string::npos) << run.Err;
+    }
+    EXPECT_EQ(AddAccount("work").Status, 1);
+    // Reading goes on.
+    EXPECT_EQ(Tool({"accounts", "--folder", dir}).Status, 0);
+    EXPECT_EQ(Tool({"mailbox", "--folder", dir}).Status, 0);
+    EXPECT_FALSE(platform::DirectoryExists(Msgbox() + "mbx.work"));
+}
+
+} // namespace
