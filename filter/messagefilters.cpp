@@ -125,6 +125,7 @@ TMessageFilter* TMessageFilters::Add(std::unique_ptr<TMessageFilter> filter) {
 }
 
 void TMessageFilters::Delete(int index) {
+    if (index < 0 || index >= Count()) return;
     FItems.erase(FItems.begin() + index);
 }
 

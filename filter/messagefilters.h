@@ -93,6 +93,7 @@ public:
     TMessageFilter* CheckPart(TMultipartItem* part);
 
     TMessageFilter* Add(std::unique_ptr<TMessageFilter> filter);
+    // Removes and destroys the filter at index; no effect outside the list.
     void Delete(int index);
     // The filter's former index, or -1 when it is not in the list.
     int Remove(TMessageFilter* filter);

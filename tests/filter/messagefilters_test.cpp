@@ -102,6 +102,9 @@ TEST_F(MessageFiltersTest, DeleteRemoveIndexOf) {
     alone.Delete(); // no list: nothing happens
     EXPECT_EQ(Subjects.Remove(&alone), -1);
     EXPECT_EQ(Subjects.IndexOf(&alone), -1);
+    Subjects.Delete(1);
+    Subjects.Delete(-1);
+    EXPECT_EQ(Subjects.Count(), 1);
     Subjects.Delete(0);
     EXPECT_EQ(Subjects.Count(), 0);
 }
