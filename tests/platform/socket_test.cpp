@@ -90,7 +90,7 @@ TEST(Listener, CountsOpenConnectionsAndEndsThemWhenClosed) {
         std::lock_guard lock(mutex);
         return accepted.size();
     };
-    for (int i = 0; i < 200 && acceptedCount() < 2; ++i)
+    for (int i = 0; i < 1000 && acceptedCount() < 2; ++i)
         WaitThreadMessage(10); // bounded wait for the accepting thread
     ASSERT_EQ(acceptedCount(), 2u);
     EXPECT_EQ(listener.GetActiveConnections(), 2);
@@ -151,7 +151,7 @@ TEST(WorkerThread, StoppingEndsEveryWorkerWhichFreesItself) {
         clients.push_back(std::make_unique<TSocket>());
         clients.back()->Connect("127.0.0.1", listener.GetPort(), 2000);
     }
-    for (int i = 0; i < 200 && RunningWorkerThreads() < 5; ++i)
+    for (int i = 0; i < 1000 && RunningWorkerThreads() < 5; ++i)
         WaitThreadMessage(10);
     EXPECT_EQ(RunningWorkerThreads(), 5);
 
@@ -161,6 +161,9 @@ TEST(WorkerThread, StoppingEndsEveryWorkerWhichFreesItself) {
 
     TSocket later; // new connections work again once every worker has ended
     EXPECT_NO_THROW(later.Connect("127.0.0.1", listener.GetPort(), 2000));
+    listener.Close(); // ends the worker of that connection too
+    WaitForWorkerThreads();
+    EXPECT_EQ(RunningWorkerThreads(), 0);
 }
 
 TEST(WorkerThread, RefusesNewConnectionsWhileSessionsEnd) {

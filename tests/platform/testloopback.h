@@ -25,11 +25,11 @@ inline std::unique_ptr<TLoopback> MakeLoopback(const std::string& from = {}) {
     return pair;
 }
 
-// Reads from the socket until want bytes have arrived or the peer is silent for 2 s.
+// Reads from the socket until want bytes have arrived or the peer is silent for 10 s.
 inline std::string ReadBytes(platform::TSocket& s, std::size_t want) {
     std::string data;
     char chunk[4096];
-    while (data.size() < want && s.WaitForData(2000) == platform::TSocket::TWait::Data) {
+    while (data.size() < want && s.WaitForData(10000) == platform::TSocket::TWait::Data) {
         std::size_t n = s.Read(chunk, std::min(sizeof chunk, want - data.size()));
         if (n == 0) break;
         data.append(chunk, n);
