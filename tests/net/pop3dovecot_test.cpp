@@ -44,9 +44,10 @@ protected:
 
     void TearDown() override { platform::StopWorkerThreads(); }
 
-    std::vector<TPop3Event> Check(bool apop, TPop3WindowScript answers) {
-        new TPop3MailCheckThread(false, &Window, Dovecot->GetPort(), "127.0.0.1", apop,
-                                 "secret pass", "bob", "");
+    std::vector<TPop3Event> Check(bool apop, TPop3WindowScript answers,
+                                  const std::string& password = "secret pass") {
+        new TPop3MailCheckThread(false, &Window, Dovecot->GetPort(), "127.0.0.1", apop, password,
+                                 "bob", "");
         return RunPop3Window(Window, TPop3MailCheckThread::WindowMessage, std::move(answers));
     }
 
@@ -98,5 +99,13 @@ TEST_F(Pop3DovecotTest, EraseSessionDeletesExactlyTheMessageWithTheTargetUidl) {
     auto events = RunPop3Window(Window, TPop3MailEraseThread::WindowMessage, erase);
     ExpectAllAccepted(events);
     Messages.erase(Messages.begin() + 1);
+    EXPECT_EQ(Dovecot->Messages("bob"), Messages);
+}
+
+TEST_F(Pop3DovecotTest, ARefusedLoginEndsTheSessionWithoutTouchingTheMailbox) {
+    auto events = Check(false, {}, "wrong"); // dovecot answers a failed login after 2 s
+    ASSERT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 1}));
+    EXPECT_FALSE(events[2].Flag);
+    EXPECT_TRUE(events[2].Text.starts_with("PASS wrong\r\n-ERR")) << events[2].Text;
     EXPECT_EQ(Dovecot->Messages("bob"), Messages);
 }
