@@ -4,7 +4,6 @@
 namespace apptext {
 
 inline constexpr const char* ApplicationTitle = "Velvane";
-inline constexpr const char* TrashCaption = "ごみ箱";
 
 inline constexpr const char* TipIdle = "新着ﾒｯｾｰｼﾞはありません";
 inline constexpr const char* TipReceived = "%d件受信しました";
