@@ -19,9 +19,9 @@ void SetBold(QWidget* widget, bool bold) {
     widget->setFont(font);
 }
 
-bool HasSelection(const QTreeWidget* list) {
-    const QTreeWidgetItem* item = list->currentItem();
-    return item && item->isSelected();
+bool HasSelection(const QAbstractItemView* list) {
+    const QModelIndex current = list->currentIndex();
+    return current.isValid() && list->selectionModel()->isSelected(current);
 }
 
 } // namespace

@@ -25,6 +25,7 @@ class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
 class QToolButton;
+class QTreeView;
 class QTreeWidget;
 class QWidget;
 class TBusyAnimation;
@@ -32,7 +33,9 @@ class TFormWindow;
 class TDDX;
 class TMarrowAccountForm;
 class TMarrowFilterForm;
+class TMBXItem;
 class TMessageBox;
+class TMessageListModel;
 class TMessageFilterSet;
 class TPop3AccountItem;
 class TPop3AccountList;
@@ -96,7 +99,7 @@ public:
     QSplitter* SplitterMultipart;
     QWidget* PanelRBox;
     QSplitter* PanelMultipart;
-    QTreeWidget* LVMessages;
+    QTreeView* LVMessages;
     QPushButton* ButtonRecvFolder;
     QPushButton* ButtonDustFolder;
     QPushButton* ButtonClear;
@@ -218,8 +221,16 @@ private:
     void WMEraseEvent(std::intptr_t code, const std::vector<unsigned char>& data);
     void WMServerRequest(std::intptr_t code, const std::vector<unsigned char>& data);
 
-    // the message list
+    // the message list (messagelist.cpp): rows refer to the mailboxes' entries
+    QTreeView* BuildMessageList(QWidget* parent);
+    TMessageListModel* MessageList() const;
+    // Mode 1 every inbox in account order, 2 the trash; sorted as chosen.
     void ShowMailbox(int mode);
+    void LVMessagesColumnClick(int index);
+    void SortByColumn(int index);
+    void SortMessages();
+    // A new entry's row at the top, not sorted in, while the list shows its kind of mailbox.
+    void InsertMessageRow(TMBXItem* entry);
     bool MessageSelected() const;
 
     // the local server

@@ -68,16 +68,7 @@ QWidget* TMarrowbyForm::BuildMessagePage() {
     SplitterMultipart = Named(new QSplitter(Qt::Vertical, page), "SplitterMultipart");
 
     PanelRBox = Named(new QWidget(SplitterMultipart), "PanelRBox");
-    LVMessages = MakeReportList(PanelRBox, "LVMessages",
-                                {{"件名", 200},
-                                 {"ｻｲｽﾞ", 70},
-                                 {"受信日時", 120},
-                                 {"ｱｶｳﾝﾄ", 100},
-                                 {"ﾌｧｲﾙ名", 200},
-                                 {"UID", 120},
-                                 {"ｺﾒﾝﾄ", 200}});
-    LVMessages->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    LVMessages->header()->setSectionsClickable(true);
+    LVMessages = BuildMessageList(PanelRBox);
     auto* boxLayout = new QVBoxLayout(PanelRBox);
     boxLayout->setContentsMargins(0, 0, 0, 0);
     boxLayout->addWidget(LVMessages, 1);

@@ -114,10 +114,11 @@ QStringList TabCaptions(const QTabWidget* tabs) {
     return captions;
 }
 
-QStringList HeaderCaptions(const QTreeWidget* list) {
+QStringList HeaderCaptions(const QTreeView* list) {
     QStringList captions;
-    for (int i = 0; i < list->columnCount(); ++i)
-        captions << list->headerItem()->text(i);
+    const QAbstractItemModel* model = list->model();
+    for (int i = 0; i < model->columnCount(); ++i)
+        captions << model->headerData(i, Qt::Horizontal).toString();
     return captions;
 }
 
