@@ -9,6 +9,7 @@
 #include "foundation/base64dec.h"
 #include "foundation/csvline.h"
 #include "foundation/japancode.h"
+#include "platform/charset.h"
 
 namespace {
 
@@ -161,5 +162,34 @@ void BM_CSVLineRead(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_CSVLineRead)->Unit(benchmark::kMicrosecond);
+
+// A text body in another charset: UTF-8 Japanese (the decoded QP body) and
+// plain ASCII, each converted to CP932.
+void Convert(benchmark::State& state, const std::string& input, const char* charset) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(platform::CharsetToCp932(input, charset));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
+}
+
+void BM_CharsetUtf8Japanese(benchmark::State& state) {
+    static const std::string input = [] {
+        TQPrintDecode qp;
+        qp.Create(QPrintJapaneseBody());
+        return qp.Data;
+    }();
+    Convert(state, input, "utf-8");
+}
+BENCHMARK(BM_CharsetUtf8Japanese)->Unit(benchmark::kMicrosecond);
+
+void BM_CharsetAscii(benchmark::State& state) {
+    static const std::string input = [] {
+        std::string text;
+        while (text.size() < InputSize)
+            text += AsciiWord() + (Random(0, 9) ? " " : "\r\n");
+        return text;
+    }();
+    Convert(state, input, "us-ascii");
+}
+BENCHMARK(BM_CharsetAscii)->Unit(benchmark::kMicrosecond);
 
 } // namespace

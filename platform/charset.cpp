@@ -54,7 +54,7 @@ std::string IconvCharsetName(std::string_view mimeCharset) {
 std::string CharsetToCp932(std::string_view text, std::string_view mimeCharset) {
     std::string name = IconvCharsetName(mimeCharset);
     if (name.empty()) return std::string(text);
-    auto converted = IconvConvert(text, name.c_str(), "CP932");
+    auto converted = IconvConvert(text, name.c_str(), TTarget::Cp932);
     if (!converted) return "charset conversion failed: " + std::string(std::strerror(errno));
     return *converted;
 }

@@ -1,13 +1,19 @@
 #pragma once
-// One iconv conversion with an explicit EILSEQ loop: an input sequence that
-// the target cannot take, or that is invalid in the source, becomes "?".
+// Conversion of text in any charset iconv knows into CP932 or UTF-8. The text
+// is decoded to code points by iconv (an invalid input byte becomes "?") and
+// encoded by the project's own code (a character CP932 lacks becomes "?").
+// glibc's iconv rewinds a whole buffer for every character its target lacks,
+// which made mail with a few such characters take seconds; the table lookup
+// costs the same for every character.
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-// Nothing when iconv does not know one of the two charsets.
-std::optional<std::string> IconvConvert(std::string_view text, const char* from, const char* to);
+enum class TTarget { Cp932, Utf8 };
+
+// Nothing when iconv does not know the source charset.
+std::optional<std::string> IconvConvert(std::string_view text, const char* from, TTarget to);
 
 } // namespace platform

@@ -5,11 +5,11 @@
 namespace platform {
 
 std::string Cp932ToUtf8(std::string_view text) {
-    return IconvConvert(text, "CP932", "UTF-8").value_or(std::string(text));
+    return IconvConvert(text, "CP932", TTarget::Utf8).value_or(std::string(text));
 }
 
 std::string Utf8ToCp932(std::string_view text) {
-    return IconvConvert(text, "UTF-8", "CP932").value_or(std::string(text));
+    return IconvConvert(text, "UTF-8", TTarget::Cp932).value_or(std::string(text));
 }
 
 namespace {

@@ -52,6 +52,10 @@ TEST(Charset, ConvertsToCp932) {
         {"no-such-charset", "\xe3\x81\x82", "\xe3\x81\x82"},
         {"", "plain", "plain"},
         {"utf-8//IGNORE", "x", "x"},
+        // Characters CP932 lacks, one "?" each, between ones it has.
+        {"utf-8", "\xe3\x81\x82\xc3\xa9\xe3\x81\x84\xf0\x9f\x98\x80", "\x82\xa0?\x82\xa2?"},
+        {"utf-8", std::string("a\0b", 3), std::string("a\0b", 3)},
+        {"iso-2022-jp", "\x1b$B$\"\x1b(B", "\x82\xa0"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CharsetToCp932(c.input, c.charset), c.expected) << c.charset;
