@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -71,7 +72,12 @@ bool TInterThreadMessenger::SendText(std::intptr_t code, bool flag, std::string_
 }
 
 bool TInterThreadMessenger::PostData(std::intptr_t code) {
-    auto block = MakeBlock(FThread, FFlag, FData.data(), static_cast<int>(FData.size()));
+    platform::TDataBlock block;
+    try {
+        block = MakeBlock(FThread, FFlag, FData.data(), static_cast<int>(FData.size()));
+    } catch (const std::bad_alloc&) {
+        return false; // the block cannot be allocated
+    }
     if (FToThread)
         return platform::PostThreadMessage(FThread, FThreadMessage, code, std::move(block));
     return platform::PostWindowMessage(FWindow, FWindowMessage, code, std::move(block));
