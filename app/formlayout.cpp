@@ -77,4 +77,5 @@ void TMarrowbyForm::ConnectHandlers() {
     connect(ButtonAccount, &QPushButton::clicked, this, &TMarrowbyForm::ButtonAccountClick);
     connect(ButtonRecvFolder, &QPushButton::clicked, this, &TMarrowbyForm::ButtonRecvFolderClick);
     connect(ButtonDustFolder, &QPushButton::clicked, this, &TMarrowbyForm::ButtonDustFolderClick);
+    connect(ButtonRestruct, &QPushButton::clicked, this, &TMarrowbyForm::ButtonRestructClick);
 }

@@ -85,6 +85,7 @@ public:
     void ButtonAccountClick();
     void ButtonRecvFolderClick();
     void ButtonDustFolderClick();
+    void ButtonRestructClick();
     void AppIdle();
     // One numbered window message, as the dispatch routes it.
     void WindowMessage(std::uint32_t msg, std::intptr_t wparam, std::intptr_t lparam,

@@ -77,3 +77,14 @@ void TMarrowbyForm::ButtonRecvFolderClick() {
 void TMarrowbyForm::ButtonDustFolderClick() {
     ShowMailbox(2);
 }
+
+// Every index is rebuilt from its folder's message files: the trash first,
+// then the inboxes in account order. The rows go first, since the entries
+// they refer to are freed; the indexes are written at shutdown.
+void TMarrowbyForm::ButtonRestructClick() {
+    MessageList()->Clear();
+    DustBox1->Restruct();
+    for (int i = 0; i < AccountCount(); ++i)
+        AccountAt(i)->Mailbox.Restruct();
+    ShowMailbox(FListMode);
+}

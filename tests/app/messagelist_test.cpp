@@ -175,3 +175,25 @@ TEST(MessageListRows, InsertAndRemoveKeepTheOrderOfTheRest) {
     EXPECT_EQ(model.Entry(0), box.GetMessages(0));
     EXPECT_EQ(model.Entry(5), nullptr);
 }
+
+TEST_F(MessageListTest, RestructRebuildsEveryIndexAndRefillsTheList) {
+    const std::string folder = Folder();
+    const std::string text = "Subject: rebuilt\r\n\r\nbody\r\n";
+    ASSERT_TRUE(platform::WriteFile(folder + "Msgbox/mbx.work/one.eml", text));
+    ASSERT_TRUE(platform::WriteFile(folder + "Dustbox/two.eml", text));
+    auto form = ShownForm();
+    form->ButtonDustFolder->click();
+    form->ButtonRestruct->click();
+    TMarrowbyFormAccess access{*form};
+    EXPECT_EQ(access.ListMode(), 2);
+    const QAbstractItemModel* model = form->LVMessages->model();
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(model->index(0, TMessageListModel::ColFileName).data().toString(),
+              QString::fromStdString(folder) + "Dustbox/two.eml");
+    form->ButtonRecvFolder->click();
+    ASSERT_EQ(model->rowCount(), 1); // the old entries had no files
+    EXPECT_EQ(model->index(0, TMessageListModel::ColSubject).data().toString(), "rebuilt");
+    const std::string uid =
+        model->index(0, TMessageListModel::ColUID).data().toString().toStdString();
+    EXPECT_NE(uid.find(".0.work,s=" + std::to_string(text.size())), std::string::npos) << uid;
+}
