@@ -4,6 +4,7 @@
 
 #include "app/busyanimation.h"
 #include "app/marrowbyform.h"
+#include "app/receivethreads.h"
 #include "store/pop3accountlist.h"
 
 void TMarrowbyForm::Timer1Timer() {
@@ -50,7 +51,9 @@ bool TMarrowbyForm::NextAccount() {
     return false;
 }
 
-// The check thread of the current account starts here once the POP3 client
-// threads exist; the account's connection values and the client-log folder
-// (when "clientlog" is on) are copied to it.
-void TMarrowbyForm::WMStartCheck() {}
+// The check thread of the current account gets copies of its connection
+// values and the client-log folder when "clientlog" is on.
+void TMarrowbyForm::WMStartCheck() {
+    if (const TPop3AccountItem* account = CheckingAccount())
+        StartCheckThread(*account, Handle(), FClientLog ? FClientLogFolder : "", FLimitSize);
+}

@@ -7,6 +7,7 @@
 
 #include "app/apptexts.h"
 #include "app/formwindow.h"
+#include "app/receivecoordinator.h"
 #include "app/trayicons.h"
 #include "filter/filterset.h"
 #include "foundation/regexpobj.h"
@@ -42,6 +43,7 @@ TMarrowbyForm::TMarrowbyForm(TAppOptions options, QWidget* parent)
     setWindowIcon(FIconIdle);
     FStatusLinePattern = std::make_unique<TRegexpObj>(R"((\+OK|\-ERR)[s]*(.*)\r\n)", 0);
     FStatusLinePattern->Study();
+    CreateReceiveCoordinator();
     FHostName = LocalHostName();
     MakeFolders();
     TrayAdd();

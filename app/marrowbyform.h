@@ -33,12 +33,15 @@ class TFormWindow;
 class TDDX;
 class TMarrowAccountForm;
 class TMarrowFilterForm;
+class TFormReceiveHost;
 class TMBXItem;
 class TMessageBox;
 class TMessageListModel;
 class TMessageFilterSet;
 class TPop3AccountItem;
 class TPop3AccountList;
+class TReceiveCoordinator;
+class TReceiveHost;
 class TRegexpObj;
 namespace platform {
 class TListener;
@@ -168,6 +171,7 @@ protected:
 
 private:
     friend struct TMarrowbyFormAccess; // the tests' view of the fields
+    friend class TFormReceiveHost;     // the receive coordinator's view of the data
 
     // window layout
     void BuildLayout();
@@ -220,6 +224,10 @@ private:
     void WMStartCheck();
     void WMCheckEvent(std::intptr_t code, const std::vector<unsigned char>& data);
     void WMEraseEvent(std::intptr_t code, const std::vector<unsigned char>& data);
+    void CreateReceiveCoordinator();
+    // The delete command's part for an inbox entry kept on the server of the
+    // account at accountIndex: an erase thread deletes it there by its UIDL.
+    void EraseOnServer(int accountIndex, TMBXItem& entry);
     void WMServerRequest(std::intptr_t code, const std::vector<unsigned char>& data);
 
     // the message list (messagelist.cpp): rows refer to the mailboxes' entries
@@ -298,4 +306,7 @@ private:
     QIcon FIconIdle;
     QIcon FIconReceived;
     QIcon FIconResponding;
+    // Declared last: they refer to the fields above.
+    std::unique_ptr<TReceiveHost> FReceiveHost;
+    std::unique_ptr<TReceiveCoordinator> FReceive;
 };

@@ -1,7 +1,61 @@
 // Events of the mail check thread (message 2049) and the mail erase thread
-// (message 2051). Their handling comes with the POP3 client threads.
+// (message 2051), handled by the receive coordinator on the window's data,
+// and the start of an erase thread by the delete command.
 #include "app/marrowbyform.h"
+#include "app/receivecoordinator.h"
+#include "app/receivethreads.h"
+#include "filter/filterset.h"
+#include "filter/filterverdict.h"
+#include "store/messagebox.h"
+#include "store/pop3accountlist.h"
 
-void TMarrowbyForm::WMCheckEvent(std::intptr_t, const std::vector<unsigned char>&) {}
+// The window's data and reactions as the coordinator sees them.
+class TFormReceiveHost final : public TReceiveHost {
+public:
+    explicit TFormReceiveHost(TMarrowbyForm& form) : F(form) {}
 
-void TMarrowbyForm::WMEraseEvent(std::intptr_t, const std::vector<unsigned char>&) {}
+    TPop3AccountItem* CheckingAccount() override { return F.CheckingAccount(); }
+    TPop3AccountItem* ErasingAccount() override { return F.ErasingAccount(); }
+    TMessageBox& DustBox() override { return *F.DustBox1; }
+    int LimitSize() override { return F.FLimitSize; }
+    bool FilterMessage(std::string& comment, TMultipartMessage& message) override {
+        return FilterVerdict(*F.MessageFilters, F.FPrecheckAttach, comment, &message);
+    }
+    void LogAppend(const std::string& line) override { F.LogAppend(line); }
+    // A list that shows this kind of mailbox gets the new row at the top.
+    void MessageStored(TMessageBox& box, TMBXItem& entry) override {
+        const bool trash = &box == F.DustBox1.get();
+        if ((F.FListMode == 2 && trash) || (F.FListMode == 1 && !trash)) F.InsertMessageRow(&entry);
+    }
+    void MessageCounted(bool rejected) override {
+        ++(rejected ? F.FDeletedCount : F.FReceivedCount);
+    }
+    void CheckSessionEnded() override { F.NextAccount(); }
+    void EraseSessionEnded() override { F.FEraseIndex = -1; }
+
+private:
+    TMarrowbyForm& F;
+};
+
+void TMarrowbyForm::CreateReceiveCoordinator() {
+    FReceiveHost = std::make_unique<TFormReceiveHost>(*this);
+    FReceive = std::make_unique<TReceiveCoordinator>(*FReceiveHost, *FStatusLinePattern);
+}
+
+void TMarrowbyForm::WMCheckEvent(std::intptr_t code, const std::vector<unsigned char>& data) {
+    platform::TMessage message{WM_CHECKEVENT, code, data};
+    FReceive->WMCheckEvent(message, Handle());
+}
+
+void TMarrowbyForm::WMEraseEvent(std::intptr_t code, const std::vector<unsigned char>& data) {
+    platform::TMessage message{WM_ERASEEVENT, code, data};
+    FReceive->WMEraseEvent(message, Handle());
+}
+
+void TMarrowbyForm::EraseOnServer(int accountIndex, TMBXItem& entry) {
+    const TPop3AccountItem* account = AccountAt(accountIndex);
+    if (!account || entry.ServerUID.empty()) return;
+    FEraseIndex = accountIndex;
+    StartEraseThread(*account, Handle(), entry.ServerUID, FClientLog ? FClientLogFolder : "");
+    entry.ServerUID.clear();
+}

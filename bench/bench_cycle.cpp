@@ -1,0 +1,172 @@
+// One whole check cycle of the gateway against fetchmail, both fetching the
+// same mail from the same local dovecot in one run: 1,000 messages of a
+// realistic mix and 100 of 1 to 5 MB. The gateway runs without a window and
+// is timed from SIGUSR1 to the cycle's end line, judging and storing
+// included; fetchmail delivers every message into a file of its own.
+// Wall time is the manual time; peak_rss_kb is each program's peak memory.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "dovecot_fixture.h"
+#include "gatewayprocess.h"
+#include "receivecorpus.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int MixCount = 1000;
+constexpr int BigCount = 100;
+const char* const Fetchmail = "/usr/bin/fetchmail";
+
+// A message of 1 to 5 MB: some text and a base64 attachment.
+std::string BigMessage(int n) {
+    const std::size_t size = (1 + static_cast<std::size_t>(n % 5)) * 1024 * 1024;
+    std::string m = "From: big" + std::to_string(n) + "@example.com\r\nSubject: big " +
+                    std::to_string(n) +
+                    "\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"x\"\r\n"
+                    "\r\n--x\r\nContent-Type: text/plain\r\n\r\nAttached.\r\n--x\r\n"
+                    "Content-Type: application/zip; name=\"a.zip\"\r\n"
+                    "Content-Transfer-Encoding: base64\r\n\r\n";
+    const std::string line =
+        "UEsDBBQAAAAIAAAAIQBkYXRhZGF0YWRhdGFkYXRhZGF0YWRhdGFkYXRhZGF0YWRhdGFkYXRh\r\n";
+    while (m.size() < size)
+        m += line;
+    return m + "--x--\r\n";
+}
+
+struct TBench {
+    TDovecotServer Server;
+    fs::path Folder;
+    std::string Error;
+    bool Ready = false;
+};
+
+// One dovecot and one work folder for the whole run.
+TBench& Bench() {
+    static std::unique_ptr<TBench> bench;
+    if (bench) return *bench;
+    bench = std::make_unique<TBench>();
+    bench->Server.AddUser("bob", "secret");
+    std::vector<TCorpusMessage> corpus = ReceiveCorpus();
+    std::erase_if(corpus, [](const TCorpusMessage& m) { return m.TooLarge || m.Rejected; });
+    for (int n = 0; n < MixCount; ++n)
+        bench->Server.AddMessage("bob", corpus[static_cast<std::size_t>(n) % corpus.size()].Text);
+    for (int n = 0; n < BigCount; ++n)
+        bench->Server.AddMessage("bob", BigMessage(n));
+    char pattern[] = "/tmp/mb-bench-cycle-XXXXXX";
+    bench->Folder = mkdtemp(pattern);
+    bench->Ready = bench->Server.Start(bench->Error);
+    return *bench;
+}
+
+long CountFiles(const fs::path& folder) {
+    long count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        count += entry.path().extension() == ".eml";
+    return count;
+}
+
+// The gateway's folder: the account (mail kept on the server, so fetchmail
+// sees the same), the corpus's rule files, a limit that lets 5 MB through.
+bool PrepareGateway(TBench& bench, const fs::path& folder, std::string& error) {
+    fs::create_directories(folder / "cgi");
+    fs::create_directories(folder / "config" / "Pellwick");
+    fs::create_directories(folder / "run");
+    fs::permissions(folder / "run", fs::perms::owner_all);
+    for (const auto& [name, content] : RuleFiles())
+        std::ofstream(folder / "cgi" / name) << content;
+    std::ofstream(folder / "config" / "Pellwick" / "Marrowby.conf")
+        << "[Settings]\nlimitsize=10240\n";
+    setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (folder / "run").c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    return Run({MARROWBY_TOOL, "accounts", "--folder", folder.string(), "add", "home", "--host",
+                "127.0.0.1", "--port", std::to_string(bench.Server.GetPort()), "--user", "bob",
+                "--password", "secret", "--stay"},
+               &error) == 0;
+}
+
+void BM_MarrowbyCycle(benchmark::State& state) {
+    TBench& bench = Bench();
+    if (!bench.Ready) return state.SkipWithError(("dovecot: " + bench.Error).c_str());
+    long peak = 0;
+    long stored = 0;
+    for (auto _ : state) {
+        const fs::path folder = bench.Folder / ("gateway" + std::to_string(stored));
+        std::string error;
+        if (!PrepareGateway(bench, folder, error)) return state.SkipWithError(error.c_str());
+        TGateway gateway(MARROWBY_PROGRAM, folder.string(), FreePort());
+        if (!gateway.Ready()) return state.SkipWithError("the gateway did not start");
+        bool ended = false;
+        const auto start = std::chrono::steady_clock::now();
+        gateway.Cycle(ended, std::chrono::seconds(600));
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        if (!ended) return state.SkipWithError("the cycle did not end");
+        peak = gateway.PeakKB();
+        gateway.Stop();
+        stored = CountFiles(folder);
+    }
+    state.counters["peak_rss_kb"] = static_cast<double>(peak);
+    state.counters["messages"] = static_cast<double>(stored);
+}
+
+// fetchmail fetching every message, kept on the server, each into its own file.
+void BM_FetchmailFetch(benchmark::State& state) {
+    TBench& bench = Bench();
+    if (!bench.Ready) return state.SkipWithError(("dovecot: " + bench.Error).c_str());
+    if (access(Fetchmail, X_OK) != 0) return state.SkipWithError("fetchmail is not installed");
+    long peak = 0;
+    long stored = 0;
+    int round = 0;
+    for (auto _ : state) {
+        const fs::path folder = bench.Folder / ("fetchmail" + std::to_string(round++));
+        fs::create_directories(folder / "mail");
+        const fs::path rc = folder / "fetchmailrc";
+        std::ofstream(rc) << "poll 127.0.0.1 protocol pop3 port " << bench.Server.GetPort()
+                          << " user \"bob\" there with password \"secret\" options keep "
+                             "fetchall sslproto '' no sslcertck mda \"cat > "
+                          << (folder / "mail").string() << "/m.$$.eml\"\n";
+        fs::permissions(rc, fs::perms::owner_read | fs::perms::owner_write);
+        std::vector<std::string> args{Fetchmail,    "--nodetach",
+                                      "--nosyslog", "--silent",
+                                      "-f",         rc.string(),
+                                      "--pidfile",  (folder / "pid").string(),
+                                      "--idfile",   (folder / "ids").string()};
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        pid_t pid = -1;
+        if (posix_spawn(&pid, Fetchmail, nullptr, nullptr, argv.data(), environ) != 0)
+            return state.SkipWithError("fetchmail did not start");
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return state.SkipWithError("fetchmail failed");
+        peak = usage.ru_maxrss;
+        stored = CountFiles(folder / "mail");
+    }
+    state.counters["peak_rss_kb"] = static_cast<double>(peak);
+    state.counters["messages"] = static_cast<double>(stored);
+}
+
+// fetchmail first: the gateway deletes what its rules reject.
+BENCHMARK(BM_FetchmailFetch)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarrowbyCycle)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
