@@ -85,6 +85,7 @@ QWidget* TMarrowbyForm::BuildMessagePage() {
     SplitterMultipart->setStretchFactor(0, 0);
     SplitterMultipart->setStretchFactor(1, 1);
     SplitterMultipart->setChildrenCollapsible(false);
+    SplitterMultipart->setSizes({FPanelHeight, 300});
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(SplitterMultipart);
     return page;
