@@ -13,7 +13,7 @@ void StartCheckThread(const TPop3AccountItemBase& account, platform::TWindowHand
 
 void StartEraseThread(const TPop3AccountItemBase& account, platform::TWindowHandle window,
                       const std::string& targetUID, const std::string& logFolder) {
-    auto* thread = new TPop3MailEraseThread(false, window, account.Port, account.Host, account.APOP,
-                                            account.Password, account.UserID, targetUID, logFolder);
-    (void)thread;
+    // Runs at once and owns itself.
+    new TPop3MailEraseThread(false, window, account.Port, account.Host, account.APOP,
+                             account.Password, account.UserID, targetUID, logFolder);
 }
