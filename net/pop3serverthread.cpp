@@ -79,7 +79,11 @@ std::string TopOfMessage(std::string_view content, int lines) {
 std::string MultiLine(std::string_view content) {
     std::string text;
     text.reserve(content.size() + 8);
-    text.append("+OK\r\n").append(content).append("\r\n.");
+    text.append("+OK\r\n").append(content);
+    // The last line of the content ends before the terminator: a content that
+    // ends with CR LF (or is empty) needs no line end of its own.
+    if (!content.empty() && !content.ends_with(CRLF)) text.append(CRLF);
+    text.append(".");
     return text;
 }
 

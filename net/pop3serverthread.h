@@ -114,7 +114,9 @@ std::string DotStuff(std::string_view content);
 // the whole message when it has none) followed by the first lines of the body
 // (none when lines < 1).
 std::string TopOfMessage(std::string_view content, int lines);
-// The text of a multi-line answer: "+OK", CR LF, the content, CR LF, ".".
+// The text of a multi-line answer: "+OK", CR LF, the content with its last
+// line ended by CR LF, and "." (the sender adds the final CR LF). The client
+// gets back exactly a content that ends with CR LF.
 std::string MultiLine(std::string_view content);
 // The lines of a request or reply text, split at CR LF only (an empty text
 // has none), and back.

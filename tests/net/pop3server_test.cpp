@@ -152,13 +152,13 @@ TEST_F(Pop3ServerTest, RetrAndTopSendTheStoredBytesDotStuffed) {
         std::string Unstuffed;
     } cases[] = {
         {"RETR 1", Message1},
-        {"RETR 2", Message2},
+        {"RETR 2", Message2 + "\r\n"},
         {"RETR 3", Message3},
         {"TOP 1 0", "From: a@example.com\r\nSubject: one\r\n\r\n"},
         {"TOP 1 2", "From: a@example.com\r\nSubject: one\r\n\r\nline1\r\n.dot line\r\n"},
         {"TOP 1 100", Message1},
         {"TOP 1", Message1},
-        {"TOP 2 1", Message2},
+        {"TOP 2 1", Message2 + "\r\n"},
         {"TOP 3 1", ".first line\r\n\r\n..\r\n"},
         {"TOP 3 0", ".first line\r\n\r\n"},
     };
@@ -166,10 +166,9 @@ TEST_F(Pop3ServerTest, RetrAndTopSendTheStoredBytesDotStuffed) {
         std::string answer = client->MultiLine(c.Command);
         EXPECT_EQ(Unstuffed(answer), c.Unstuffed) << c.Command;
     }
-    // On the wire: every line that begins with a dot carries a second one, and a
-    // file that ends with CR LF is followed by one empty line.
-    EXPECT_EQ(client->MultiLine("RETR 3"),
-              "+OK\r\n..first line\r\n\r\n...\r\n..\r\nend\r\n\r\n.\r\n");
+    // On the wire: every line that begins with a dot carries a second one, and
+    // only a file without a final line end gets one before the terminator.
+    EXPECT_EQ(client->MultiLine("RETR 3"), "+OK\r\n..first line\r\n\r\n...\r\n..\r\nend\r\n.\r\n");
     EXPECT_EQ(client->MultiLine("RETR 2"), "+OK\r\nSubject: two\r\n\r\nbody two\r\n.\r\n");
 }
 

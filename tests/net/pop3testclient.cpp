@@ -70,20 +70,18 @@ bool TPop3TestClient::Closed() {
 
 std::string Unstuffed(const std::string& answer) {
     std::size_t start = answer.find("\r\n");
-    std::size_t end = answer.rfind("\r\n.\r\n");
-    if (start == std::string::npos || end == std::string::npos || end <= start) return {};
-    std::string body = answer.substr(start + 2, end - start - 2);
+    if (start == std::string::npos || !answer.ends_with("\r\n.\r\n")) return {};
+    std::string_view data(answer);
+    data = data.substr(start + 2, data.size() - 3 - (start + 2));
     std::string out;
-    std::size_t from = 0;
-    for (;;) {
-        std::size_t next = body.find("\r\n", from);
-        std::string_view line = std::string_view(body).substr(
-            from, next == std::string::npos ? std::string::npos : next - from);
-        if (line.substr(0, 1) == ".") line.remove_prefix(1);
+    while (!data.empty()) {
+        std::size_t end = data.find("\r\n");
+        std::string_view line =
+            data.substr(0, end == std::string_view::npos ? data.size() : end + 2);
+        if (line.starts_with(".")) line.remove_prefix(1);
         out.append(line);
-        if (next == std::string::npos) break;
-        out.append("\r\n");
-        from = next + 2;
+        data.remove_prefix(
+            std::min(data.size(), end == std::string_view::npos ? data.size() : end + 2));
     }
     return out;
 }

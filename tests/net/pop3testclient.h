@@ -35,7 +35,6 @@ private:
     bool FEnded = false;
 };
 
-// The stored message as a client gets it back from a multi-line answer: the
-// status line and the terminator removed, dot-stuffing undone, lines joined
-// with CR LF.
+// The data of a multi-line answer as a client takes it: everything between
+// the status line and the terminating ".\r\n" line, dot-stuffing undone.
 std::string Unstuffed(const std::string& answer);
