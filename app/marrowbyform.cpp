@@ -13,6 +13,7 @@
 #include "foundation/regexpobj.h"
 #include "platform/file.h"
 #include "platform/listener.h"
+#include "platform/thread.h"
 #include "store/messagebox.h"
 #include "store/pop3accountlist.h"
 #include "store/storelayout.h"
@@ -62,6 +63,8 @@ TMarrowbyForm::TMarrowbyForm(TAppOptions options, QWidget* parent)
 TMarrowbyForm::~TMarrowbyForm() {
     FWindow->Detach();
     ServerSocket1->Close();
+    // Session and check threads post to the window handle: none may outlive it.
+    platform::StopWorkerThreads();
     DeleteTempMessages();
 }
 

@@ -5,9 +5,11 @@
 
 #include <QMessageBox>
 #include <QTimer>
+#include <atomic>
 #include <cstdio>
 
 #include "app/marrowbyform.h"
+#include "net/pop3serverthread.h"
 #include "platform/listener.h"
 #include "platform/text.h"
 
@@ -36,11 +38,13 @@ int TMarrowbyForm::ActiveClientCount() const {
     return ServerSocket1->GetActiveConnections();
 }
 
-// Runs on the listener's thread for each accepted client. The local POP3
-// session thread takes the client here once the server sessions exist;
-// until then the connection is closed at once.
+// Runs on the listener's thread for each accepted client: a local POP3
+// session thread of its own takes it. The count of sessions served keeps the
+// time stamps and log names of sessions that start together apart.
 void TMarrowbyForm::ServerSocket1GetThread(std::unique_ptr<platform::TSocket> client) {
-    client->Close();
+    static std::atomic<unsigned> sessions{0};
+    int count = static_cast<int>(sessions++ % 10000);
+    new TPop3ServerThread(false, FHostName, std::move(client), Handle(), count);
 }
 
 void TMarrowbyForm::ShowListenFailure(int port, const std::string& reason) {
