@@ -38,16 +38,17 @@ std::string Head(int n, const std::string& subject, const std::string& extra = {
 }
 
 std::string Mixed(int n, const std::string& subject, const std::string& fileName) {
-    const std::string boundary = "b" + std::to_string(n);
-    return Head(n, subject,
-                "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"" + boundary +
-                    "\"\r\n") +
-           "\r\n--" + boundary +
-           "\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nSee the file.\r\n--" + boundary +
-           "\r\nContent-Type: application/octet-stream; name=\"" + fileName +
-           "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
-           "filename=\"" +
-           fileName + "\"\r\n\r\n" + Base64(Binary(3000 + n * 37, n)) + "--" + boundary + "--\r\n";
+    const std::string boundary = std::string("b").append(std::to_string(n));
+    std::string head = "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"";
+    head.append(boundary).append("\"\r\n");
+    std::string m = Head(n, subject, head);
+    m.append("\r\n--").append(boundary);
+    m.append("\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nSee the file.\r\n--");
+    m.append(boundary).append("\r\nContent-Type: application/octet-stream; name=\"");
+    m.append(fileName).append("\"\r\nContent-Transfer-Encoding: base64\r\n");
+    m.append("Content-Disposition: attachment; filename=\"").append(fileName).append("\"\r\n\r\n");
+    m.append(Base64(Binary(3000 + static_cast<std::size_t>(n) * 37, static_cast<unsigned>(n))));
+    return m.append("--").append(boundary).append("--\r\n");
 }
 
 std::string Nested(int n) {
@@ -91,8 +92,12 @@ std::string Japanese(int n) {
 std::string Long(int n) {
     std::string body;
     for (int i = 0; i < 400; ++i)
-        body += (i % 9 == 0 ? "." : "") + std::string("line ") + std::to_string(i) + " " +
-                std::string(static_cast<std::size_t>(i % 120), 'x') + "\r\n";
+        body.append(i % 9 == 0 ? "." : "")
+            .append("line ")
+            .append(std::to_string(i))
+            .append(" ")
+            .append(static_cast<std::size_t>(i % 120), 'x')
+            .append("\r\n");
     return Head(n, "long " + std::to_string(n)) + "\r\n" + body;
 }
 
