@@ -26,7 +26,8 @@ std::string_view FirstLine(std::string_view text, std::size_t& rest) {
 TReceiveEvent::TReceiveEvent(platform::TMessage& message, platform::TWindowHandle window,
                              std::uint32_t windowMessage, std::uint32_t threadMessage)
     : FMessenger(windowMessage, threadMessage, message, window, true),
-      FCode(static_cast<int>(message.WParam)), FText(FMessenger.GetText()) {
+      FCode(static_cast<int>(message.WParam)), FText(FMessenger.GetData()) {
+    FText = FText.substr(0, FText.find('\0'));
     // Only the first two lines are read: a retrieved message may be megabytes.
     std::string_view rest = FText;
     while (FLineCount < 2 && !rest.empty()) {

@@ -18,7 +18,8 @@ public:
 
     int Code() const { return FCode; }
     bool Flag() const { return FMessenger.GetFlag(); }
-    const std::string& Text() const { return FText; }
+    // The text up to its first zero byte; valid until the answer is sent.
+    std::string_view Text() const { return FText; }
     // Lines 1 and 2 (1-based); an empty text when the event has no such line.
     const std::string& Line(int n) const;
     int LineCount() const { return FLineCount; }
@@ -31,7 +32,7 @@ public:
 private:
     TInterThreadMessenger FMessenger;
     int FCode;
-    std::string FText;
+    std::string_view FText; // a view of the messenger's copy: a message may be megabytes
     std::string FLines[2];
     int FLineCount = 0;
     std::vector<std::string> FWords;
