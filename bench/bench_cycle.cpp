@@ -45,6 +45,9 @@ std::string BigMessage(int n) {
 }
 
 struct TBench {
+    ~TBench() {
+        if (!Folder.empty()) fs::remove_all(Folder);
+    }
     TDovecotServer Server;
     fs::path Folder;
     std::string Error;
