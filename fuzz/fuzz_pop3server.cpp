@@ -86,7 +86,7 @@ public:
         auto reply = window.Handle(request.Code, request.Flag, request.Text, Settings);
         Check(reply.Send);
         TAnswer answer = MakeAnswer(request.Code, reply.Flag, reply.Text);
-        CheckFraming(answer.Text + "\r\n");
+        CheckFraming((answer.Multi ? pop3server::MultiLine(answer.Text) : answer.Text) + "\r\n");
         return !answer.Close;
     }
     void End(TPop3ServerRequests& window) {

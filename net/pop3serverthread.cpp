@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 #include "net/pop3sockethelper.h"
 #include "platform/datetime.h"
@@ -18,15 +19,12 @@ constexpr std::size_t MaxPendingInput = 1024 * 1024;
 // login.
 constexpr unsigned LogFileMode = 0600;
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-// "yymmdd-hhnnss-" of the current local time.
+// A message file that cannot be read: refused, with a line for the log.
 TPop3ServerThread::TAnswer ReadError(const TMBXItem& item) {
     return {"-ERR", false, "*Error! cannot read " + item.GetPath() + "\r\n"};
 }
 
+// "yymmdd-hhnnss-" of the current local time.
 std::string LogTimePrefix() {
     std::time_t now = std::time(nullptr);
     std::tm tm{};
@@ -50,21 +48,6 @@ int ParseNumber(std::string_view text) {
     return n;
 }
 
-std::string DotStuff(std::string_view content) {
-    std::string out;
-    out.reserve(content.size() + content.size() / 256 + 1);
-    if (StartsWith(content, ".")) out += '.';
-    std::size_t from = 0;
-    for (std::size_t at = content.find("\r\n."); at != std::string_view::npos;
-         at = content.find("\r\n.", from)) {
-        out.append(content, from, at + 3 - from);
-        out += '.';
-        from = at + 3;
-    }
-    out.append(content, from);
-    return out;
-}
-
 std::string TopOfMessage(std::string_view content, int lines) {
     std::size_t gap = content.find("\r\n\r\n");
     if (gap == std::string_view::npos) return std::string(content);
@@ -76,14 +59,40 @@ std::string TopOfMessage(std::string_view content, int lines) {
     return std::string(content.substr(0, end));
 }
 
-std::string MultiLine(std::string_view content) {
-    std::string text;
-    text.reserve(content.size() + 8);
-    text.append("+OK\r\n").append(content);
+void SendMultiLine(std::string_view content, const std::function<void(std::string_view)>& send) {
+    std::string piece("+OK\r\n");
+    piece.reserve(PieceSize + 16);
+    if (content.starts_with(".")) piece += '.';
+    std::size_t from = 0;
+    while (from < content.size()) {
+        std::size_t at = content.find("\r\n.", from);
+        bool dot = at != std::string_view::npos;
+        std::size_t end = dot ? at + 3 : content.size();
+        if (end - from > PieceSize) { // a piece never ends inside CR LF "."
+            end = from + PieceSize;
+            if (dot && end > at) end = at;
+            dot = false;
+        }
+        piece.append(content, from, end - from);
+        if (dot) piece += '.';
+        from = end;
+        if (piece.size() >= PieceSize) {
+            send(piece);
+            piece.clear();
+        }
+    }
     // The last line of the content ends before the terminator: a content that
     // ends with CR LF (or is empty) needs no line end of its own.
-    if (!content.empty() && !content.ends_with(CRLF)) text.append(CRLF);
-    text.append(".");
+    if (!content.empty() && !content.ends_with(CRLF)) piece.append(CRLF);
+    piece.append(".\r\n");
+    send(piece);
+}
+
+std::string MultiLine(std::string_view content) {
+    std::string text;
+    text.reserve(content.size() + content.size() / 256 + 16);
+    SendMultiLine(content, [&text](std::string_view piece) { text.append(piece); });
+    text.resize(text.size() - 2); // the sender's CR LF
     return text;
 }
 
@@ -221,8 +230,18 @@ void TPop3ServerThread::ClientDispatch(platform::TMessage& message) {
     TAnswer answer =
         MakeAnswer(static_cast<int>(message.WParam), FMessenger.GetFlag(), FMessenger.GetText());
     if (!answer.LogLine.empty()) FHelper->Logging(answer.LogLine);
-    FHelper->SendCommand(answer.Text);
+    FHelper->Logging(">");
+    if (answer.Multi)
+        SendMultiLine(answer.Text, [this](std::string_view piece) { SendPiece(piece); });
+    else
+        SendPiece(answer.Text.append(CRLF));
     if (answer.Close) GetClientSocket().Close();
+}
+
+// Sends and logs a piece of an answer, as SendCommand does with a whole one.
+void TPop3ServerThread::SendPiece(std::string_view piece) {
+    FHelper->Logging(piece);
+    FHelper->SendBuffer(piece.data(), piece.size());
 }
 
 TPop3ServerThread::TAnswer TPop3ServerThread::MakeAnswer(int code, bool flag,
@@ -311,7 +330,7 @@ TPop3ServerThread::TAnswer TPop3ServerThread::RetrAnswer(const std::string& text
     if (!item) return {"-ERR"};
     auto content = platform::ReadFile(item->GetPath());
     if (!content) return ReadError(*item);
-    return {MultiLine(DotStuff(*content))};
+    return {std::move(*content), TAnswer::MultiLineAnswer};
 }
 
 TPop3ServerThread::TAnswer TPop3ServerThread::TopAnswer(const std::string& text) const {
@@ -321,9 +340,8 @@ TPop3ServerThread::TAnswer TPop3ServerThread::TopAnswer(const std::string& text)
     if (!item) return {"-ERR"};
     auto content = platform::ReadFile(item->GetPath());
     if (!content) return ReadError(*item);
-    std::string stuffed = DotStuff(*content);
-    if (lines.size() < 2) return {MultiLine(stuffed)};
-    return {MultiLine(TopOfMessage(stuffed, ParseNumber(lines[1])))};
+    if (lines.size() < 2) return {std::move(*content), TAnswer::MultiLineAnswer};
+    return {TopOfMessage(*content, ParseNumber(lines[1])), TAnswer::MultiLineAnswer};
 }
 
 TPop3ServerThread::TAnswer TPop3ServerThread::DeleAnswer(const std::string& text) {

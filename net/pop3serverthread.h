@@ -6,6 +6,7 @@
 // answers from a private snapshot of the account's mailbox and reads the
 // message files itself.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -55,11 +56,16 @@ public:
     // (sent with a final CR LF), whether the connection closes afterwards,
     // and a line for the session log.
     struct TAnswer {
+        enum TMultiLine { MultiLineAnswer };
         TAnswer(std::string text, bool close = false, std::string logLine = {})
             : Text(std::move(text)), Close(close), LogLine(std::move(logLine)) {}
+        // A multi-line answer: Text is its content, sent as MultiLine makes it.
+        TAnswer(std::string content, TMultiLine)
+            : Text(std::move(content)), Close(false), Multi(true) {}
         std::string Text;
         bool Close;
         std::string LogLine;
+        bool Multi = false;
     };
 
 protected:
@@ -98,6 +104,7 @@ private:
     // The snapshot entry of a message number, when it exists and is not marked.
     TMBXItem* Message(int number) const;
     std::string StatText() const;
+    void SendPiece(std::string_view piece);
 };
 
 // The server's pieces that need no session, for the tests.
@@ -107,17 +114,21 @@ constexpr int MaxNumber = 999999999;
 // A decimal message number or line count: digits only, else 0; numbers past
 // MaxNumber count as MaxNumber.
 int ParseNumber(std::string_view text);
-// Doubles the dot at the start of every line (after each CR LF and at the
-// very start), so that no line of the content can end a multi-line answer.
-std::string DotStuff(std::string_view content);
-// The head of a dot-stuffed message (up to and including its empty line, or
+// The head of a message (up to and including its empty line, or
 // the whole message when it has none) followed by the first lines of the body
 // (none when lines < 1).
 std::string TopOfMessage(std::string_view content, int lines);
-// The text of a multi-line answer: "+OK", CR LF, the content with its last
-// line ended by CR LF, and "." (the sender adds the final CR LF). The client
-// gets back exactly a content that ends with CR LF.
+// The text of a multi-line answer: "+OK", CR LF, the content with the dot
+// doubled at the start of every line (after each CR LF and at the very
+// start) and its last line ended by CR LF, and "." (the final CR LF is the
+// sender's). A client gets back exactly a content that ends with CR LF.
 std::string MultiLine(std::string_view content);
+// Bytes of a multi-line answer sent at a time: the client reads the first
+// while the rest is being made.
+constexpr std::size_t PieceSize = 4 * 1024 * 1024;
+// The same answer with its final CR LF, handed to send in pieces of about
+// PieceSize bytes (never split inside a line start that gets its dot).
+void SendMultiLine(std::string_view content, const std::function<void(std::string_view)>& send);
 // The lines of a request or reply text, split at CR LF only (an empty text
 // has none), and back.
 std::vector<std::string> SplitLines(std::string_view text);

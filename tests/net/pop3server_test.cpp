@@ -373,19 +373,22 @@ TEST(Pop3ServerText, TimeStampHasTheLowHalfFirstAndWrapsItsCounter) {
     EXPECT_EQ(thread.NewTimeStamp(0x10ULL), "0000001000000000.0000@host.test");
 }
 
-TEST(Pop3ServerText, DotStuffingAndTheTopOfAMessage) {
+TEST(Pop3ServerText, MultiLineAnswersAndTheTopOfAMessage) {
     struct TCase {
-        std::string Content, Stuffed;
-    } stuffing[] = {
-        {"", ""},
-        {".", ".."},
-        {"a\r\n.\r\nb", "a\r\n..\r\nb"},
-        {"a\r\n..b\r\n", "a\r\n...b\r\n"},
-        {"a\n.b\r.c", "a\n.b\r.c"},
-        {"\r\n.", "\r\n.."},
+        std::string Content, Answer;
+    } answers[] = {
+        {"", "+OK\r\n."},
+        {".", "+OK\r\n..\r\n."},
+        {"a\r\n", "+OK\r\na\r\n."},
+        {"a\r\nb", "+OK\r\na\r\nb\r\n."},
+        {"a\r", "+OK\r\na\r\r\n."},
+        {"a\r\n.\r\nb", "+OK\r\na\r\n..\r\nb\r\n."},
+        {"a\r\n..b\r\n", "+OK\r\na\r\n...b\r\n."},
+        {"a\n.b\r.c", "+OK\r\na\n.b\r.c\r\n."},
+        {"\r\n.", "+OK\r\n\r\n..\r\n."},
     };
-    for (const auto& c : stuffing)
-        EXPECT_EQ(pop3server::DotStuff(c.Content), c.Stuffed);
+    for (const auto& c : answers)
+        EXPECT_EQ(pop3server::MultiLine(c.Content), c.Answer);
 
     const std::string message = "H: 1\r\n\r\nb1\r\n\r\nb3\r\nb4";
     struct TTop {
@@ -423,4 +426,32 @@ TEST(Pop3ServerText, NumbersAreStrictDecimal) {
                  {"99999999999999999999999", pop3server::MaxNumber}};
     for (const auto& c : cases)
         EXPECT_EQ(pop3server::ParseNumber(c.Text), c.Number) << c.Text;
+}
+
+TEST(Pop3ServerText, LargeAnswersGoInPiecesStuffedAcrossTheirBorders) {
+    // Plain stuffing for comparison: a dot before every line that begins with one.
+    auto stuffed = [](const std::string& content) {
+        std::string out = content.starts_with(".") ? "." : "";
+        for (std::size_t i = 0; i < content.size(); ++i) {
+            out += content[i];
+            if (i >= 1 && content[i - 1] == '\r' && content[i] == '\n' && i + 1 < content.size() &&
+                content[i + 1] == '.')
+                out += '.';
+        }
+        return out;
+    };
+    constexpr std::size_t Piece = pop3server::PieceSize;
+    for (std::size_t offset = Piece - 3; offset <= Piece + 1; ++offset) {
+        std::string content =
+            std::string(offset, 'x') + "\r\n.a\r\n" + std::string(99, 'y') + "\r\n..\r\n.";
+        std::string sent;
+        int pieces = 0;
+        pop3server::SendMultiLine(content, [&](std::string_view piece) {
+            sent.append(piece);
+            ++pieces;
+        });
+        EXPECT_EQ(sent, "+OK\r\n" + stuffed(content) + "\r\n.\r\n") << offset;
+        EXPECT_EQ(sent, pop3server::MultiLine(content) + "\r\n");
+        EXPECT_GE(pieces, 2);
+    }
 }
