@@ -78,4 +78,6 @@ void TMarrowbyForm::ConnectHandlers() {
     connect(ButtonRecvFolder, &QPushButton::clicked, this, &TMarrowbyForm::ButtonRecvFolderClick);
     connect(ButtonDustFolder, &QPushButton::clicked, this, &TMarrowbyForm::ButtonDustFolderClick);
     connect(ButtonRestruct, &QPushButton::clicked, this, &TMarrowbyForm::ButtonRestructClick);
+    connect(ButtonDelete, &QPushButton::clicked, this, &TMarrowbyForm::ButtonDeleteClick);
+    connect(ButtonClear, &QPushButton::clicked, this, &TMarrowbyForm::ButtonClearClick);
 }

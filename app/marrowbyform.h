@@ -89,6 +89,8 @@ public:
     void ButtonRecvFolderClick();
     void ButtonDustFolderClick();
     void ButtonRestructClick();
+    void ButtonDeleteClick();
+    void ButtonClearClick();
     void AppIdle();
     // One numbered window message, as the dispatch routes it.
     void WindowMessage(std::uint32_t msg, std::intptr_t wparam, std::intptr_t lparam,
@@ -241,6 +243,8 @@ private:
     // A new entry's row at the top, not sorted in, while the list shows its kind of mailbox.
     void InsertMessageRow(TMBXItem* entry);
     bool MessageSelected() const;
+    // Writes the inbox (when given) and the trash, reporting what fails.
+    void SaveMailboxes(const TMessageBox* inbox);
 
     // the local server
     void ActivateServerSocket();

@@ -29,8 +29,7 @@ void TMarrowbyForm::LoadAccounts() {
 void TMarrowbyForm::SaveAccounts() {
     std::string error;
     if (!Pop3AccountList1->Save(&error)) ReportError(error);
-    error.clear();
-    if (!DustBox1->Save(&error)) ReportError(error);
+    SaveMailboxes(nullptr);
 }
 
 void TMarrowbyForm::ReportError(const std::string& text) {
