@@ -8,7 +8,8 @@ std::vector<std::string> SplitDataLines(std::string_view text) {
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = start;
-        while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
         if (end == text.size()) {
             lines.emplace_back(text.substr(start));
             break;

@@ -66,8 +66,8 @@ protected:
         fs::create_directories(out);
         std::string text;
         EXPECT_EQ(::Run({"python3", POPFETCH_SCRIPT, "127.0.0.1", std::to_string(port), "home",
-                       "secret", out.string()},
-                      &text),
+                         "secret", out.string()},
+                        &text),
                   0)
             << text;
         return FileTexts(out);
