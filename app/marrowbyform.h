@@ -37,6 +37,7 @@ class TFormReceiveHost;
 class TMBXItem;
 class TMessageBox;
 class TMessageListModel;
+class TMultipartMessage;
 class TMessageFilterSet;
 class TPop3AccountItem;
 class TPop3AccountList;
@@ -227,6 +228,9 @@ private:
     void WMCheckEvent(std::intptr_t code, const std::vector<unsigned char>& data);
     void WMEraseEvent(std::intptr_t code, const std::vector<unsigned char>& data);
     void CreateReceiveCoordinator();
+    // The verdict on a downloaded message by the nine lists: true rejects;
+    // comment names the rule that decided.
+    bool FilterMessage(std::string& comment, TMultipartMessage& message);
     // The delete command's part for an inbox entry kept on the server of the
     // account at accountIndex: an erase thread deletes it there by its UIDL.
     void EraseOnServer(int accountIndex, TMBXItem& entry);

@@ -19,7 +19,7 @@ public:
     TMessageBox& DustBox() override { return *F.DustBox1; }
     int LimitSize() override { return F.FLimitSize; }
     bool FilterMessage(std::string& comment, TMultipartMessage& message) override {
-        return FilterVerdict(*F.MessageFilters, F.FPrecheckAttach, comment, &message);
+        return F.FilterMessage(comment, message);
     }
     void LogAppend(const std::string& line) override { F.LogAppend(line); }
     // A list that shows this kind of mailbox gets the new row at the top.
@@ -36,6 +36,10 @@ public:
 private:
     TMarrowbyForm& F;
 };
+
+bool TMarrowbyForm::FilterMessage(std::string& comment, TMultipartMessage& message) {
+    return FilterVerdict(*MessageFilters, FPrecheckAttach, comment, &message);
+}
 
 void TMarrowbyForm::CreateReceiveCoordinator() {
     FReceiveHost = std::make_unique<TFormReceiveHost>(*this);
