@@ -36,8 +36,7 @@ void TReceiveCoordinator::WMCheckEvent(platform::TMessage& message,
     TPop3AccountItem* account = FHost.CheckingAccount();
     switch (event.Code()) {
     case T::StateGreeting:
-        LogSession("BEG", account);
-        FHost.LogAppend(LogText(event.Line(2)));
+        LogGreeting(event, account);
         if (account) account->PrepareDownload();
         event.Answer(T::StateGreeting, event.Flag());
         return;
@@ -49,14 +48,8 @@ void TReceiveCoordinator::WMCheckEvent(platform::TMessage& message,
     default:
         break;
     }
-    if (LoginEvent(event)) return;
+    if (SharedEvent(event)) return;
     switch (event.Code()) {
-    case T::StateStat:
-    case T::StateDele:
-    case T::StateQuit:
-        LogPair(event);
-        event.Answer(event.Code(), true);
-        return;
     case T::StateUidl:
         CheckUidl(event, account);
         return;
@@ -76,8 +69,7 @@ void TReceiveCoordinator::WMEraseEvent(platform::TMessage& message,
     TReceiveEvent event(message, window, EraseEvent, EraseAnswer);
     switch (event.Code()) {
     case T::StateGreeting:
-        LogSession("BEG", FHost.ErasingAccount());
-        FHost.LogAppend(LogText(event.Line(2)));
+        LogGreeting(event, FHost.ErasingAccount());
         event.Answer(T::StateGreeting, event.Flag());
         return;
     case T::EventEnded:
@@ -87,20 +79,35 @@ void TReceiveCoordinator::WMEraseEvent(platform::TMessage& message,
     default:
         break;
     }
-    if (LoginEvent(event)) return;
+    if (SharedEvent(event)) return;
     switch (event.Code()) {
-    case T::StateStat:
-    case T::StateDele:
-    case T::StateQuit:
-        LogPair(event);
-        event.Answer(event.Code(), true);
-        return;
     case T::StateUidl:
         LogPair(event);
         event.Answer(T::StateUidl, true, event.WordCount() > 2 ? event.Word(2) : std::string());
         return;
     default:
         return;
+    }
+}
+
+void TReceiveCoordinator::LogGreeting(const TReceiveEvent& event, TPop3AccountItem* account) {
+    LogSession("BEG", account);
+    FHost.LogAppend(LogText(event.Line(2)));
+}
+
+// Events both sessions answer alike: the login, a refused command, and STAT,
+// DELE and QUIT passed on as they came.
+bool TReceiveCoordinator::SharedEvent(TReceiveEvent& event) {
+    if (LoginEvent(event)) return true;
+    switch (event.Code()) {
+    case T::StateStat:
+    case T::StateDele:
+    case T::StateQuit:
+        LogPair(event);
+        event.Answer(event.Code(), true);
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -71,6 +71,8 @@ public:
 
 private:
     // The greeting, the login events and refused commands, alike on both sides.
+    void LogGreeting(const TReceiveEvent& event, TPop3AccountItem* account);
+    bool SharedEvent(TReceiveEvent& event);
     bool LoginEvent(TReceiveEvent& event);
     void CheckUidl(TReceiveEvent& event, TPop3AccountItem* account);
     void CheckList(TReceiveEvent& event);
