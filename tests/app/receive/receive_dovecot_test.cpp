@@ -46,11 +46,8 @@ class ReceiveDovecotTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!TDovecotServer::Available()) GTEST_SKIP() << TDovecotServer::Binary << " is missing";
-        Dovecot.AddUser("bob", "secret");
-        for (const TCorpusMessage& m : Corpus)
-            Dovecot.AddMessage("bob", m.Text);
         std::string error;
-        ASSERT_TRUE(Dovecot.Start(error)) << error;
+        ASSERT_TRUE(ServeCorpus(Dovecot, Corpus, error)) << error;
         Host.Account->Create("home", "bob", "secret", "127.0.0.1", Dovecot.GetPort(), true, false);
     }
     void TearDown() override { platform::StopWorkerThreads(); }

@@ -29,11 +29,8 @@ class ReceiveEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!TDovecotServer::Available()) GTEST_SKIP() << TDovecotServer::Binary << " is missing";
-        Dovecot.AddUser("bob", "secret");
-        for (const TCorpusMessage& m : Corpus)
-            Dovecot.AddMessage("bob", m.Text);
         std::string error;
-        ASSERT_TRUE(Dovecot.Start(error)) << error;
+        ASSERT_TRUE(ServeCorpus(Dovecot, Corpus, error)) << error;
         char pattern[] = "/tmp/mb-e2e-XXXXXX";
         Folder = mkdtemp(pattern);
         fs::create_directories(Folder / "cgi");

@@ -1,5 +1,7 @@
 #include "receivecorpus.h"
 
+#include "dovecot_fixture.h"
+
 namespace {
 
 std::string Base64(const std::string& data) {
@@ -151,4 +153,12 @@ std::vector<std::pair<std::string, std::string>> RuleFiles() {
 
 std::string StoredForm(const std::string& text) {
     return text.ends_with("\r\n") ? text.substr(0, text.size() - 2) : text;
+}
+
+bool ServeCorpus(TDovecotServer& server, const std::vector<TCorpusMessage>& corpus,
+                 std::string& error) {
+    server.AddUser("bob", "secret");
+    for (const TCorpusMessage& m : corpus)
+        server.AddMessage("bob", m.Text);
+    return server.Start(error);
 }

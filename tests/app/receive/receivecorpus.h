@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class TDovecotServer;
+
 struct TCorpusMessage {
     std::string Text;      // CR LF lines, the last line ended
     bool Rejected = false; // a rule of RuleFiles() sends it to the trash
@@ -18,3 +20,8 @@ std::vector<std::pair<std::string, std::string>> RuleFiles();
 
 // A message as stored and served: the last line end gone, nothing else changed.
 std::string StoredForm(const std::string& text);
+
+// Starts the server with the corpus in the maildir of user "bob" (password
+// "secret"); false with the reason when it does not come up.
+bool ServeCorpus(TDovecotServer& server, const std::vector<TCorpusMessage>& corpus,
+                 std::string& error);
