@@ -22,10 +22,7 @@
 
 namespace {
 
-const std::string SourceFolder = [] {
-    std::string file = __FILE__;
-    return file.substr(0, file.rfind('/') + 1);
-}();
+const std::string SourceFolder = APP_TEST_SOURCE;
 
 struct TStored {
     std::string Uid, Content;
