@@ -14,4 +14,10 @@ std::uint32_t InetAddr(std::string_view text);
 // Four decimal octets joined by dots.
 std::string InetNtoa(std::uint32_t address);
 
+// The form a user types an address in: four groups of one to three decimal
+// digits joined by dots, each group below 256. Leading zeros are decimal
+// ("010" is 10), unlike InetAddr.
+enum class TDottedQuad { Valid, NotDottedQuad, OctetOutOfRange };
+TDottedQuad ReadDottedQuad(std::string_view text, std::uint32_t& address);
+
 } // namespace platform

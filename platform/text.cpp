@@ -54,4 +54,21 @@ int CompareText(std::string_view a, std::string_view b) {
     return Compare(a, b, true);
 }
 
+std::string LowerCase(std::string_view text) {
+    std::string lower;
+    lower.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        const unsigned c = Next(text, i);
+        const unsigned folded = Fold(c);
+        if (folded == c)
+            lower.append(text.substr(start, i - start));
+        else if (folded < 0x100)
+            lower += static_cast<char>(folded);
+        else
+            lower += {static_cast<char>(folded >> 8), static_cast<char>(folded & 0xFF)};
+    }
+    return lower;
+}
+
 } // namespace platform

@@ -35,5 +35,8 @@ int CompareText(std::string_view a, std::string_view b);
 inline bool SameText(std::string_view a, std::string_view b) {
     return CompareText(a, b) == 0;
 }
+// The text with the letters that CompareText folds (ASCII and full-width
+// Latin capitals) made small; every other character stays as it is.
+std::string LowerCase(std::string_view text);
 
 } // namespace platform

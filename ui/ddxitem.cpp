@@ -5,7 +5,7 @@
 #include <QRadioButton>
 #include <limits>
 
-#include "foundation/regexpobj.h"
+#include "platform/inetaddr.h"
 #include "ui/radiogroup.h"
 #include "ui/widgettext.h"
 
@@ -167,26 +167,19 @@ void TDDXInteger::Download() {
 // ---- TDDXIPAddress
 
 TDDXIPAddress::TDDXIPAddress(std::string caption, QLineEdit* edit, std::string value)
-    : TDDXString(std::move(caption), edit, std::move(value), 0, 0),
-      FPattern(std::make_unique<TRegexpObj>(R"(^(\d{1,3})\.(\d{1,3})\.(\d{1,3})\.(\d{1,3})$)")) {
-    FPattern->Study();
-}
-
-TDDXIPAddress::~TDDXIPAddress() = default;
+    : TDDXString(std::move(caption), edit, std::move(value), 0, 0) {}
 
 bool TDDXIPAddress::Validate(std::string& msg) {
-    const std::string text = EditText();
-    if (!FPattern->Execute(text)) {
+    std::uint32_t address = 0;
+    switch (platform::ReadDottedQuad(EditText(), address)) {
+    case platform::TDottedQuad::NotDottedQuad:
         msg = Message(GetCaption(), TextNotAddress);
         return false;
-    }
-    for (std::size_t group = 1; group <= 4; ++group) {
-        int octet = 999;
-        StrictStrToInt(FPattern->Capture(group), octet);
-        if (octet >= 256) {
-            msg = Message(GetCaption(), TextOctetRange);
-            return false;
-        }
+    case platform::TDottedQuad::OctetOutOfRange:
+        msg = Message(GetCaption(), TextOctetRange);
+        return false;
+    case platform::TDottedQuad::Valid:
+        break;
     }
     return TDDXItem::Validate(msg);
 }

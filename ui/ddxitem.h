@@ -12,7 +12,6 @@ class QLineEdit;
 class QRadioButton;
 class QWidget;
 class TRadioGroup;
-class TRegexpObj;
 
 using TDDXValue = std::variant<std::string, int, bool>;
 
@@ -93,15 +92,12 @@ private:
     int FMinval;
 };
 
-// A dotted-quad IPv4 address in an edit.
+// A dotted-quad IPv4 address in an edit: four groups of one to three
+// decimal digits, each below 256.
 class TDDXIPAddress : public TDDXString {
 public:
     TDDXIPAddress(std::string caption, QLineEdit* edit, std::string value);
-    ~TDDXIPAddress() override;
     bool Validate(std::string& msg) override;
-
-private:
-    std::unique_ptr<TRegexpObj> FPattern;
 };
 
 class TDDXCheckBox : public TDDXItem {

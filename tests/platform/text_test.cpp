@@ -31,6 +31,13 @@ TEST(Text, Comparisons) {
     EXPECT_TRUE(SameText("iso-2022-JP", "ISO-2022-jp"));
 }
 
+TEST(Text, LowerCaseFoldsWhatCompareTextFolds) {
+    EXPECT_EQ(LowerCase("Setup.EXE"), "setup.exe");
+    EXPECT_EQ(LowerCase("\x82\x60\x82\x79"), "\x82\x81\x82\x9a"); // full-width A Z
+    // Trail bytes 0x5A and 0x41 are no letters; a lone lead byte at the end stays.
+    EXPECT_EQ(LowerCase("\x83\x5a\x83\x41Q\x83"), "\x83\x5a\x83\x41q\x83");
+}
+
 struct CharsetCase {
     const char* charset;
     std::string input;
