@@ -94,8 +94,16 @@ std::vector<TRuleLineError> TMessageFilterSet::Load() {
     return skipped;
 }
 
-bool TMessageFilterSet::Save(std::string* error) const {
-    for (const TEntry& entry : FEntries)
-        if (!(this->*entry.List).Save(error)) return false;
-    return true;
+std::vector<TRuleFileError> TMessageFilterSet::Save() const {
+    std::vector<TRuleFileError> failed;
+    for (const TEntry& entry : FEntries) {
+        const TMessageFilters& list = this->*entry.List;
+        std::string reason;
+        if (!list.Save(&reason)) failed.push_back({list.Path, reason});
+    }
+    return failed;
+}
+
+std::string FormatRuleFileError(const TRuleFileError& error) {
+    return error.Path + ": " + error.Reason;
 }

@@ -33,6 +33,12 @@ void MessageFiltersAttachCreateFilter(TMessageFilters* sender,
                                       std::unique_ptr<TMessageFilter>& item,
                                       std::string_view param);
 
+// A rule file that could not be written.
+struct TRuleFileError {
+    std::string Path;
+    std::string Reason;
+};
+
 class TMessageFilterSet {
 public:
     TMessageFilterSet();
@@ -42,8 +48,9 @@ public:
     // Loads the lists in the order Sender1, Sender2, Subject, IP, Host,
     // Mailer, Header, Body, Attach; returns the lines that were skipped.
     std::vector<TRuleLineError> Load();
-    // Saves the lists in the same order; stops at the first failure.
-    [[nodiscard]] bool Save(std::string* error = nullptr) const;
+    // Saves the lists in the same order. A file that cannot be written keeps
+    // its old contents and does not stop the others; returns the failures.
+    [[nodiscard]] std::vector<TRuleFileError> Save() const;
 
     TMessageFilters MessageFiltersSender1{"MessageFiltersSender1"};
     TMessageFilters MessageFiltersSender2{"MessageFiltersSender2"};
@@ -62,3 +69,6 @@ private:
     };
     static const std::array<TEntry, 9> FEntries; // in load order
 };
+
+// Formats a rule file that could not be written for the user: "path: reason".
+std::string FormatRuleFileError(const TRuleFileError& error);

@@ -19,5 +19,9 @@ bool TMessageFilterAttach::CheckPart(TMultipartItem* part) {
 }
 
 TRulePattern TMessageFilterAttach::CreateRegexp() const {
-    return TRulePattern(CreateRulePattern("\\." + FExtension + "$", TRegexpObj::Caseless));
+    return TRulePattern(CreateRulePattern(PatternText(FExtension), TRegexpObj::Caseless));
+}
+
+std::string TMessageFilterAttach::PatternText(std::string_view extension) {
+    return "\\." + std::string(extension) + "$";
 }

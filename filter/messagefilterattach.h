@@ -3,6 +3,7 @@
 // of the name of any part, without regard to case.
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "filter/messagefilters.h"
 #include "filter/rulepattern.h"
@@ -19,6 +20,8 @@ public:
     // The part's Name, failing that its FileName.
     bool CheckPart(TMultipartItem* part) override;
     TRulePattern CreateRegexp() const;
+    // The pattern of an extension: "\." + extension + "$".
+    static std::string PatternText(std::string_view extension);
 
     const std::string& GetExtension() const { return FExtension; }
 

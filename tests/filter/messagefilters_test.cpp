@@ -143,9 +143,34 @@ TEST(MessageFilterSetFiles, RoundTrip) {
     set.SetFolder(folder.Path);
     EXPECT_TRUE(set.Load().empty());
     EXPECT_EQ(set.MessageFiltersAttach.Count(), 3); // a blank line is an empty extension
-    ASSERT_TRUE(set.Save());
+    ASSERT_TRUE(set.Save().empty());
     for (const auto& [name, bytes] : files)
         EXPECT_EQ(ReadBytes(folder.File(std::string("cgi/") + name)), bytes) << name;
+}
+
+// A file that cannot be written keeps its old contents; the others are
+// written all the same and each failure names its file.
+TEST(MessageFilterSetFiles, SaveGoesOnPastAFailingFile) {
+    TTempFolder folder;
+    ASSERT_TRUE(platform::ForceDirectories(folder.File("cgi")));
+    TMessageFilterSet set;
+    set.SetFolder(folder.Path);
+    set.MessageFiltersSubject.Add(
+        std::make_unique<TMessageFilterSubject>(&set.MessageFiltersSubject, false, true, "ad"));
+    set.MessageFiltersBody.Add(
+        std::make_unique<TMessageFilterBody>(&set.MessageFiltersBody, false, true, "pills"));
+    // A folder in the place of a file cannot be replaced by a file.
+    for (const char* blocked : {"cgi/sender1.cgi", "cgi/host.cgi"})
+        ASSERT_TRUE(platform::ForceDirectories(folder.File(blocked) + "/x"));
+    std::vector<TRuleFileError> failed = set.Save();
+    ASSERT_EQ(failed.size(), 2u);
+    EXPECT_EQ(failed[0].Path, folder.File("cgi/sender1.cgi"));
+    EXPECT_EQ(failed[1].Path, folder.File("cgi/host.cgi"));
+    EXPECT_EQ(FormatRuleFileError(failed[1]), failed[1].Path + ": " + failed[1].Reason);
+    EXPECT_NE(failed[1].Reason.find("Is a directory"), std::string::npos) << failed[1].Reason;
+    EXPECT_EQ(ReadBytes(folder.File("cgi/subject.cgi")), "ad,0,1\r\n");
+    EXPECT_EQ(ReadBytes(folder.File("cgi/body.cgi")), "pills,0,1\r\n");
+    EXPECT_EQ(ReadBytes(folder.File("cgi/attach.cgi")), "");
 }
 
 TEST(MessageFilterSetFiles, SkippedLinesNameTheirFiles) {
