@@ -10,6 +10,7 @@ constexpr std::array kCommands = {
     TToolCommand{"verdict", "judge message files by the nine rule files of a folder", CmdVerdict},
     TToolCommand{"accounts", "list, add or remove the remote POP3 accounts", CmdAccounts},
     TToolCommand{"mailbox", "print the index entries of the inboxes or the trash", CmdMailbox},
+    TToolCommand{"rules", "list, add or remove the rules of the nine filter lists", CmdRules},
     TToolCommand{"restruct", "rebuild the trash and inbox indexes from the message files",
                  CmdRestruct},
 };

@@ -28,4 +28,5 @@ int CmdParse(const TToolArgs& args, std::ostream& out, std::ostream& err);
 int CmdVerdict(const TToolArgs& args, std::ostream& out, std::ostream& err);
 int CmdAccounts(const TToolArgs& args, std::ostream& out, std::ostream& err);
 int CmdMailbox(const TToolArgs& args, std::ostream& out, std::ostream& err);
+int CmdRules(const TToolArgs& args, std::ostream& out, std::ostream& err);
 int CmdRestruct(const TToolArgs& args, std::ostream& out, std::ostream& err);

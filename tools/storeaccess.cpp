@@ -34,8 +34,8 @@ std::unique_ptr<TInstanceLock> LockStores(std::string_view command, std::ostream
         return lock;
     case TInstanceLock::TState::Running:
         err << "marrowby-tool " << command
-            << ": Marrowby is running; close it first, it owns the mailboxes and the "
-               "account list while it runs (lock "
+            << ": Marrowby is running; close it first, it owns the mailboxes, the "
+               "account list and the rule files while it runs (lock "
             << lock->Path() << ")\n";
         return nullptr;
     case TInstanceLock::TState::Failed:
