@@ -14,8 +14,8 @@
 
 #include "app/busyanimation.h"
 #include "app/marrowbyform.h"
-#include "app/widgetmaker.h"
 #include "ui/ddx.h"
+#include "ui/widgetmaker.h"
 
 void TMarrowbyForm::BuildLayout() {
     auto* central = Named(new QWidget(this), "PanelMain");

@@ -27,7 +27,7 @@ int Run(int argc, char** argv, const TCommandLine& command) {
 
     TAppOptions options{ProgramFolderFor(command.Folder), command.Port, command.Headless};
     TMarrowbyForm form(options);
-    TMarrowFilterForm filterForm(&form);
+    TMarrowFilterForm filterForm(options.ProgramFolder, &form);
     TMarrowAccountForm accountForm(&form);
     form.SetDialogs(&filterForm, &accountForm);
 

@@ -7,9 +7,9 @@
 #include "app/marrowbyform.h"
 #include "app/messagelistmodel.h"
 #include "app/messagesorter.h"
-#include "app/widgetmaker.h"
 #include "store/messagebox.h"
 #include "store/pop3accountlist.h"
+#include "ui/widgetmaker.h"
 
 QTreeView* TMarrowbyForm::BuildMessageList(QWidget* parent) {
     auto* list = Named(new QTreeView(parent), "LVMessages");

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/marrowbyform.h"
-#include "app/widgetmaker.h"
+#include "ui/widgetmaker.h"
 
 namespace {
 

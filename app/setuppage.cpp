@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 
 #include "app/marrowbyform.h"
-#include "app/widgetmaker.h"
 #include "ui/ddx.h"
+#include "ui/widgetmaker.h"
 #include "ui/widgettext.h"
 
 namespace {

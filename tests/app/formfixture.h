@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/marrowbyform.h"
+#include "tests/ui/messageboxanswer.h"
 #include "ui/widgettext.h"
 
 struct TMarrowbyFormAccess {
@@ -34,6 +35,9 @@ struct TMarrowbyFormAccess {
     bool Checking() const { return f.CheckingAccount() != nullptr; }
     std::string CloseQuestion() const { return f.CloseQuestion(); }
     void SavePlacement() { f.SavePlacement(); }
+    bool FilterMessage(std::string& comment, TMultipartMessage& message) {
+        return f.FilterMessage(comment, message);
+    }
 };
 
 // UTF-8 text as the system's CP932.
@@ -73,23 +77,4 @@ protected:
     }
 
     QTemporaryDir dir;
-};
-
-// Answers the next message box with the button and keeps its title and text.
-struct TMessageBoxAnswer {
-    QString Title, Text;
-    QMessageBox::Icon Icon = QMessageBox::NoIcon;
-    bool Seen = false;
-
-    void Arm(QMessageBox::StandardButton button) {
-        QTimer::singleShot(0, [this, button] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            Seen = true;
-            Title = box->windowTitle();
-            Text = box->text();
-            Icon = box->icon();
-            box->button(button)->click();
-        });
-    }
 };

@@ -1,0 +1,24 @@
+#pragma once
+// Answers the next message box with a button and keeps what it showed.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+struct TMessageBoxAnswer {
+    QString Title, Text;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    bool Seen = false;
+
+    void Arm(QMessageBox::StandardButton button) {
+        QTimer::singleShot(0, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            Seen = true;
+            Title = box->windowTitle();
+            Text = box->text();
+            Icon = box->icon();
+            box->button(button)->click();
+        });
+    }
+};
