@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPixmap>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
@@ -51,11 +52,16 @@ TSceneRegistrar::TSceneRegistrar(const char* name, TSceneFunction scene) {
     Scenes()[name] = scene;
 }
 
-bool TSceneContext::Save(QWidget& widget, const QString& file) const {
+bool TSceneContext::Save(QWidget& widget, const QString& file, qreal scale) const {
     widget.show();
     Settle();
     const QString path = QDir(OutputDir).filePath(file);
-    if (!widget.grab().save(path)) {
+    const qreal ratio = scale * widget.devicePixelRatioF();
+    QPixmap picture(widget.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    widget.render(&picture);
+    if (!picture.save(path)) {
         std::fprintf(stderr, "marrowby-screens: cannot write %s\n", path.toLocal8Bit().data());
         return false;
     }

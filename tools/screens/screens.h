@@ -10,9 +10,10 @@ class QWidget;
 struct TSceneContext {
     std::string Folder; // an empty program folder of the scene's own (CP932, trailing "/")
     QString OutputDir;  // where the pictures go
-    // Shows the widget, lets it lay out and paint, and writes OutputDir/file.
+    // Shows the widget, lets it lay out and paint, and writes OutputDir/file,
+    // drawn at the scale (2: as on a display of twice the pixel density).
     // False (with a line on standard error) when the file cannot be written.
-    bool Save(QWidget& widget, const QString& file) const;
+    bool Save(QWidget& widget, const QString& file, qreal scale = 1) const;
 };
 
 using TSceneFunction = void (*)(TSceneContext&);
