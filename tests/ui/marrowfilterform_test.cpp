@@ -204,6 +204,10 @@ struct TabCase {
     std::string Saved;
 };
 
+void PrintTo(const TabCase& c, std::ostream* os) {
+    *os << c.Short;
+}
+
 class FilterFormTabs : public FilterForm, public ::testing::WithParamInterface<TabCase> {};
 
 TEST_P(FilterFormTabs, AddUpdateDelete) {
