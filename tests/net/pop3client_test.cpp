@@ -232,21 +232,21 @@ TEST_F(Pop3ClientTest, ApopWhenTheGreetingCarriesATimeStamp) {
         std::string Greeting;
         Lines Login;
     } cases[] = {
-        // The example of RFC 1939, with the true MD5 (the digest printed there is not).
+        // The example of RFC 1939: shared secret "tanstaaf" and the digest printed there.
         {true,
          "S: +OK POP3 server ready <1896.697170952@dbc.mtview.ca.us>",
-         {"C: APOP mrose a6f0dd348916c9ee9539661f94c75203", "S: +OK maildrop ready"}},
+         {"C: APOP mrose c4c9334bac560ecc979e58001b3e22fb", "S: +OK maildrop ready"}},
         {true,
          "S: +OK POP3 server ready",
-         {"C: USER mrose", "S: +OK", "C: PASS tanstaafl", "S: +OK"}},
+         {"C: USER mrose", "S: +OK", "C: PASS tanstaaf", "S: +OK"}},
         {false,
          "S: +OK POP3 server ready <1896.697170952@dbc.mtview.ca.us>",
-         {"C: USER mrose", "S: +OK", "C: PASS tanstaafl", "S: +OK"}},
+         {"C: USER mrose", "S: +OK", "C: PASS tanstaaf", "S: +OK"}},
     };
     for (auto& c : cases) {
         TPop3ScriptServer server(
             Join({{c.Greeting}, c.Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
-        auto events = Check(server.GetPort(), {}, c.UseApop, "mrose", "tanstaafl");
+        auto events = Check(server.GetPort(), {}, c.UseApop, "mrose", "tanstaaf");
         EXPECT_EQ(server.Received(), server.Expected()) << c.Greeting;
         ASSERT_GE(events.size(), 2u);
         EXPECT_EQ(events[1].Code, c.UseApop && c.Login.size() == 2 ? 4 : 2);
