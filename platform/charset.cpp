@@ -17,19 +17,26 @@ struct Alias {
     const char* Iconv;
 };
 
-// Names mail uses that glibc rejects or maps wrongly. glibc's SHIFT_JIS is
-// strict and lacks characters such as the wave dash and circled digits that
-// Japanese mailers send under that name.
-constexpr std::array<Alias, 9> kAliases{{
+// Names mail uses that glibc rejects or maps wrongly. glibc's SHIFT_JIS (and
+// its aliases SJIS, MS_KANJI, CSSHIFTJIS) is strict and lacks characters such
+// as the wave dash, circled digits and the NEC and IBM kanji that Japanese
+// mailers send under those names, so every name of Shift_JIS goes to CP932:
+// the labels the WHATWG Encoding Standard gives it, and x-shift_jis.
+constexpr std::array<Alias, 14> kAliases{{
     {"shift_jis", "CP932"},
-    {"x-sjis", "CP932"},
     {"shift-jis", "CP932"},
+    {"x-shift_jis", "CP932"},
+    {"sjis", "CP932"},
+    {"x-sjis", "CP932"},
+    {"ms_kanji", "CP932"},
+    {"csshiftjis", "CP932"},
+    {"windows-31j", "CP932"},
+    {"ms932", "CP932"},
     {"x-euc-jp", "EUC-JP"},
     {"ks_c_5601-1987", "CP949"},
     {"iso-8859-8-i", "ISO-8859-8"},
     {"x-gbk", "GBK"},
     {"x-big5", "BIG5"},
-    {"windows-31j", "CP932"},
 }};
 
 bool Known(const std::string& name) {

@@ -50,6 +50,13 @@ TEST(Charset, ConvertsToCp932) {
         {"UTF-8", "\xe3\x81\x82", "\x82\xa0"},
         {"shift_jis", "\x81\x60\x87\x40", "\x81\x60\x87\x40"}, // ～ ① kept
         {"x-sjis", "\x82\xa0", "\x82\xa0"},
+        // Every name of Shift_JIS keeps the NEC and IBM kanji (①, 髙, 﨑) and
+        // the character after them.
+        {"sjis", "\x87\x40\xfb\xfc\xfa\xb1\x82\xa0", "\x87\x40\xfb\xfc\xfa\xb1\x82\xa0"},
+        {"csShiftJIS", "\x87\x40\x82\xa0", "\x87\x40\x82\xa0"},
+        {"MS_Kanji", "\xfb\xfc\x82\xa0", "\xfb\xfc\x82\xa0"},
+        {"Shift-JIS", "\xfa\xb1\x82\xa0", "\xfa\xb1\x82\xa0"},
+        {"x-shift_jis", "\x87\x40", "\x87\x40"},
         {"euc-jp", "\xa4\xa2", "\x82\xa0"},
         {"iso-8859-1", "caf\xe9", "caf?"}, // é has no CP932 form
         {"utf-8",
