@@ -24,7 +24,7 @@ struct TTracePatterns {
 
     TRegexpObj TwelveHour{"(\\d+:\\d+:\\d+)\\s(AM|PM)", TRegexpObj::Caseless};
     TRegexpObj Offset{"\\s+([-+])0*(\\d+)", TRegexpObj::Caseless};
-    TRegexpObj ZoneName{"\\d\\s+(UT|GMT|EST|EDT|CST|CDT|MST|MDT|PST|PDT|JST)\\b",
+    TRegexpObj ZoneName{"\\d\\s+(UTC|UT|GMT|Z|EST|EDT|CST|CDT|MST|MDT|PST|PDT|JST)\\b",
                         TRegexpObj::Caseless};
     TRegexpObj DayMonthYear{"([a-z]+),\\s+(\\d+)\\s+([a-z]+)\\s+(\\d+)", TRegexpObj::Caseless};
     TRegexpObj NameDayYear{"([a-z]+),\\s+(\\d+)\\s+(\\d+)", TRegexpObj::Caseless};
@@ -87,15 +87,17 @@ std::optional<std::string> TwentyFourHour(std::string_view time, std::string_vie
     return std::string(buf);
 }
 
-// Minutes east of UTC named by an RFC 5322 zone (and JST, common in Japanese mail).
+// Minutes east of UTC named by an RFC 5322 zone (with the military "Z"), and by
+// UTC and JST, common in mail that servers and Japanese mailers write.
 int ZoneMinutes(std::string_view zone) {
     struct TZone {
         std::string_view Name;
         int Minutes;
     };
-    static constexpr TZone zones[] = {{"UT", 0},     {"GMT", 0},    {"EST", -300}, {"EDT", -240},
-                                      {"CST", -360}, {"CDT", -300}, {"MST", -420}, {"MDT", -360},
-                                      {"PST", -480}, {"PDT", -420}, {"JST", 540}};
+    static constexpr TZone zones[] = {{"UTC", 0},    {"UT", 0},     {"GMT", 0},    {"Z", 0},
+                                      {"EST", -300}, {"EDT", -240}, {"CST", -360}, {"CDT", -300},
+                                      {"MST", -420}, {"MDT", -360}, {"PST", -480}, {"PDT", -420},
+                                      {"JST", 540}};
     for (const TZone& z : zones)
         if (platform::SameText(zone, z.Name)) return z.Minutes;
     return 0;
