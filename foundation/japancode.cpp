@@ -23,9 +23,7 @@ std::size_t FindEscape(std::string_view text, std::size_t pos) {
         const void* found = std::memchr(text.data() + pos, Esc, n - pos);
         if (found == nullptr) break;
         std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-        if (at + 2 < n && (text[at + 1] == '$' || text[at + 1] == '(') &&
-            (text[at + 2] == '@' || text[at + 2] == 'B' || text[at + 2] == 'J'))
-            return at;
+        if (IsJISEscape(text, at)) return at;
         pos = at + 1;
     }
     return std::string_view::npos;
@@ -66,6 +64,12 @@ bool HasSJISOnlyByte(std::string_view text) {
 }
 
 } // namespace
+
+bool IsJISEscape(std::string_view text, std::size_t pos) {
+    return pos + 2 < text.size() && text[pos] == Esc &&
+           (text[pos + 1] == '$' || text[pos + 1] == '(') &&
+           (text[pos + 2] == '@' || text[pos + 2] == 'B' || text[pos + 2] == 'J');
+}
 
 std::string TJapanCode::ConvertEncoding(std::string_view text, std::string_view charset) {
     try {

@@ -3,12 +3,13 @@
 #include <unordered_map>
 
 #include "foundation/base64dec.h"
+#include "foundation/charsetdetect.h"
 #include "foundation/japancode.h"
 #include "message/headertext.h"
-#include "message/limits.h"
 #include "platform/text.h"
 
 using headertext::TrimControl;
+using msglimits::TParseLimit;
 
 // The patterns every node of one tree shares, compiled and studied once per root.
 struct TMultipartItem::TShared {
@@ -21,6 +22,10 @@ struct TMultipartItem::TShared {
     TJapanCode Japan;
     // Header lookup patterns by name, compiled on first use.
     std::unordered_map<std::string, std::unique_ptr<TRegexpObj>> Headers;
+    // The tree of the text last given to the root's SetText:
+    int NodeCount = 1;
+    std::size_t StreamBudget = 0; // bytes encoded message parts may still decode
+    bool TextViewed = false;      // a Stream is a view of the root's copy of the text
 
     TShared() {
         for (TRegexpObj* reg : {&Boundary, &MimeType, &Charset, &Decoder, &Name, &FileName})
@@ -53,28 +58,67 @@ std::string NormalizeLineBreaks(std::string_view text) {
     return out;
 }
 
-// Decodes a body by its Content-Transfer-Encoding; unknown encodings pass unchanged.
+template <class TDecoder>
+std::string Decoded(std::string_view text) {
+    TDecoder decoder;
+    decoder.Create(text);
+    return std::move(decoder.Data);
+}
+
+// Only these Content-Transfer-Encodings change the bytes; others pass unchanged.
+bool NeedsDecoding(std::string_view encoding) {
+    return platform::SameText(encoding, "base64") ||
+           platform::SameText(encoding, "quoted-printable");
+}
+
 std::string DecodeTransfer(std::string_view encoding, std::string_view text) {
-    if (platform::SameText(encoding, "base64")) {
-        TBase64Decode decoder;
-        decoder.Create(text);
-        return std::move(decoder.Data);
-    }
-    if (platform::SameText(encoding, "quoted-printable")) {
-        TQPrintDecode decoder;
-        decoder.Create(text);
-        return std::move(decoder.Data);
-    }
-    return std::string(text);
+    if (platform::SameText(encoding, "base64")) return Decoded<TBase64Decode>(text);
+    return Decoded<TQPrintDecode>(text);
 }
 
 // The bytes of one encoded word. In "Q" data an underscore stands for a blank.
 std::string DecodeWord(std::string_view encoding, std::string_view data) {
-    if (platform::SameText(encoding, "B")) return DecodeTransfer("base64", data);
+    if (platform::SameText(encoding, "B")) return Decoded<TBase64Decode>(data);
     std::string text(data);
     for (char& c : text)
         if (c == '_') c = ' ';
-    return DecodeTransfer("quoted-printable", text);
+    return Decoded<TQPrintDecode>(text);
+}
+
+// A line of a header block: a field (a name of printable ASCII bytes and a
+// colon, RFC 5322), a continuation (a blank or tab first), or an mbox "From "
+// line, which mail kept by some servers still carries.
+bool IsHeaderLine(std::string_view line) {
+    if (line.empty()) return false;
+    if (line[0] == ' ' || line[0] == '\t') return true;
+    std::size_t name = 0;
+    while (name < line.size() && line[name] != ':' &&
+           static_cast<unsigned char>(line[name]) > 0x20 &&
+           static_cast<unsigned char>(line[name]) < 0x7F)
+        ++name;
+    if (name > 0 && name < line.size() && line[name] == ':') return true;
+    return line.starts_with("From ");
+}
+
+struct THeaderSplit {
+    std::size_t HeaderBytes;
+    std::size_t BodyStart;
+};
+
+// The header ends at an empty line, which belongs to neither part, or before
+// the first line that is no header line, which starts the body; a text of
+// header lines only is all header.
+THeaderSplit SplitHeader(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find(kCrLf, pos);
+        if (end == pos) return {pos, pos + 2};
+        if (!IsHeaderLine(text.substr(pos, end == std::string_view::npos ? end : end - pos)))
+            return {pos, pos};
+        if (end == std::string_view::npos) break;
+        pos = end + 2;
+    }
+    return {text.size(), text.size()};
 }
 
 std::string ReplaceNoCase(std::string_view text, std::string_view from, std::string_view to) {
@@ -125,31 +169,33 @@ TJapanCode& TMultipartItem::Japan() const {
 }
 
 void TMultipartItem::SetText(std::string_view text) {
-    if (FRoot == this) {
-        FNodeCount = 1;
-        FCopyBudget = msglimits::MaxNestedCopies * text.size() + msglimits::NestedCopyAllowance;
+    std::string copy(text); // the text may be a view of this tree
+    Parts.clear();
+    Stream.reset();
+    FText = std::move(copy);
+    const bool root = FRoot == this;
+    if (root) {
+        FShared->NodeCount = 1;
+        FShared->StreamBudget = FText.size() + msglimits::MessageStreamAllowance;
+        FShared->TextViewed = false;
     }
-    LimitReached = false;
-    std::size_t end = text.find("\r\n\r\n");
-    if (text.starts_with(kCrLf)) {
-        // An empty line first: no header at all.
-        Header.clear();
-        Body = text.substr(2);
-    } else if (end == std::string_view::npos) {
-        // No empty line: all header, and its last line still ends in CR LF.
-        Header = text;
-        if (!Header.empty() && !Header.ends_with(kCrLf)) Header += kCrLf;
-        Body.clear();
-    } else {
-        Header = text.substr(0, end + 2);
-        Body = text.substr(end + 4);
+    Parse(FText);
+    if (root && !FShared->TextViewed) std::string().swap(FText);
+}
+
+void TMultipartItem::Parse(std::string_view text) {
+    LimitReached = TParseLimit::None;
+    THeaderSplit split = SplitHeader(text);
+    std::string_view header = text.substr(0, split.HeaderBytes);
+    if (header.size() > msglimits::MaxHeaderBytes) {
+        std::size_t cut = header.rfind(kCrLf, msglimits::MaxHeaderBytes - 2);
+        header = header.substr(0, cut == std::string_view::npos ? 0 : cut + 2);
+        LimitReached = TParseLimit::HeaderBytes;
     }
-    if (Header.size() > msglimits::MaxHeaderBytes) {
-        std::size_t cut = Header.rfind(kCrLf, msglimits::MaxHeaderBytes - 2);
-        Header.resize(cut == std::string::npos ? 0 : cut + 2);
-        LimitReached = true;
-    }
-    Create();
+    Header = header;
+    // The last header line ends in CR LF even where the text ends without one.
+    if (!Header.empty() && !Header.ends_with(kCrLf)) Header += kCrLf;
+    Create(text.substr(split.BodyStart));
 }
 
 std::string TMultipartItem::FirstValue(std::string_view name) {
@@ -164,9 +210,11 @@ std::string TMultipartItem::ParameterValue(TRegexpObj& pattern, std::string_view
     return DecodeHeaderItem(UnwrapHeaderItem(StripQuote(pattern.Capture(1))));
 }
 
-void TMultipartItem::Create() {
+void TMultipartItem::Create(std::string_view body) {
     Parts.clear();
     Stream.reset();
+    FDecoded = std::string();
+    Body.clear();
     RawBody.clear();
     Boundary.clear();
 
@@ -175,12 +223,15 @@ void TMultipartItem::Create() {
     FreeResult();
 
     std::string contentType = FirstValue("Content-Type");
-    if (Results.GetCount() == 0) contentType = "text/plain";
+    if (Results.GetCount() == 0) contentType = DefaultContentType();
     Name = ParameterValue(GetRegName(), contentType);
 
+    // The media type ends at its parameters, a blank or a line break.
+    std::string type = contentType.substr(0, contentType.find_first_of("; \t\r\n"));
+    if (type.empty()) type = DefaultContentType();
     std::string major = "text";
-    MimeType = contentType;
-    if (GetRegMimeType().Execute(contentType)) {
+    MimeType = type;
+    if (GetRegMimeType().Execute(type)) {
         MimeType = GetRegMimeType().Capture(0);
         major = GetRegMimeType().Capture(1);
     }
@@ -194,7 +245,6 @@ void TMultipartItem::Create() {
         int before = Results.GetCount();
         if (Select("Subject") > before) DecodeResult(true);
     }
-    std::string charset = GetDefCharset();
     FreeResult();
 
     std::string encoding = FirstValue("Content-Transfer-Encoding");
@@ -202,78 +252,120 @@ void TMultipartItem::Create() {
 
     if (platform::SameText(major, "multipart")) {
         Kind = KindMultipart;
-        CreateMultipart(contentType);
+        CreateMultipart(contentType, body);
     } else if (platform::SameText(major, "message")) {
         Kind = KindMessage;
-        Stream = DecodeTransfer(encoding, Body);
-        CreateMessagepart();
+        CreateMessagepart(encoding, body);
     } else if (platform::SameText(major, "text")) {
         Kind = KindText;
-        if (GetKeep()) RawBody = Body;
-        Body =
-            NormalizeLineBreaks(Japan().ConvertEncoding(DecodeTransfer(encoding, Body), charset));
+        CreateText(encoding, body);
     } else {
         Kind = KindBinary;
-        if (GetKeep()) RawBody = Body;
-        Stream = DecodeTransfer(encoding, Body);
-        Body.clear();
+        if (GetKeep()) RawBody = body;
+        SetStream(encoding, body);
     }
     FreeResult();
 }
 
+std::string TMultipartItem::DefaultContentType() const {
+    // RFC 2046: in a digest, a part without a type is an enclosed message.
+    bool digest = Parent != nullptr && Parent->Kind == KindMultipart &&
+                  platform::SameText(Parent->MimeType, "multipart/digest");
+    return digest ? "message/rfc822" : "text/plain";
+}
+
+void TMultipartItem::CreateText(std::string_view encoding, std::string_view body) {
+    if (GetKeep()) RawBody = body;
+    std::string decoded;
+    std::string_view bytes = body;
+    if (NeedsDecoding(encoding)) bytes = decoded = DecodeTransfer(encoding, body);
+    // Text that declares no charset, nor inherits one, is read by its bytes.
+    const std::string* charset = InheritedCharset();
+    Body = NormalizeLineBreaks(Japan().ConvertEncoding(bytes, charset ? std::string_view(*charset)
+                                                                      : DetectCharset(bytes)));
+}
+
+void TMultipartItem::SetStream(std::string_view encoding, std::string_view body) {
+    if (NeedsDecoding(encoding)) {
+        FDecoded = DecodeTransfer(encoding, body);
+        Stream = FDecoded;
+    } else {
+        Stream = body;
+        FRoot->FShared->TextViewed = true;
+    }
+}
+
 bool TMultipartItem::AddPart(std::string_view text) {
-    if (FRoot->FNodeCount >= msglimits::MaxParts || text.size() > FRoot->FCopyBudget) {
-        LimitReached = true;
+    if (FRoot->FShared->NodeCount >= msglimits::MaxParts) {
+        LimitReached = TParseLimit::Parts;
         return false;
     }
-    ++FRoot->FNodeCount;
-    FRoot->FCopyBudget -= text.size();
-    auto part = std::make_unique<TMultipartItem>(this);
-    part->SetText(text);
-    Parts.push_back(std::move(part));
+    ++FRoot->FShared->NodeCount;
+    Parts.push_back(std::make_unique<TMultipartItem>(this));
+    Parts.back()->Parse(text);
     return true;
 }
 
-void TMultipartItem::CreateMultipart(std::string_view contentType) {
+void TMultipartItem::CreateMultipart(std::string_view contentType, std::string_view body) {
     if (GetRegBoundary().Execute(contentType)) {
         Boundary = UnwrapHeaderItem(StripQuote(GetRegBoundary().Capture(1)));
-        if (FDepth >= msglimits::MaxMimeDepth || Boundary.size() > msglimits::MaxBoundaryBytes)
-            LimitReached = true;
-        else if (SplitMultipart())
+        if (FDepth >= msglimits::MaxMimeDepth)
+            LimitReached = TParseLimit::MimeDepth;
+        else if (Boundary.size() > msglimits::MaxBoundaryBytes)
+            LimitReached = TParseLimit::BoundaryBytes;
+        else if (SplitMultipart(body))
             return;
     }
-    if (GetKeep()) RawBody = Body; // the whole body stays unsplit
+    Body = body; // the whole body stays unsplit
+    if (GetKeep()) RawBody = Body;
 }
 
-bool TMultipartItem::SplitMultipart() {
+bool TMultipartItem::SplitMultipart(std::string_view body) {
     TRegexpObj delimiter("(\\r\\n)?" + TRegexpObj::escape("--" + Boundary) + "(--)?(\\r\\n)?",
                          TRegexpObj::Caseless);
-    if (Body.size() > kStudyBodyBytes) delimiter.Study();
-    std::string body = std::move(Body);
-    if (!delimiter.Execute(body)) {
-        Body = std::move(body);
-        return false;
-    }
+    if (body.size() > kStudyBodyBytes) delimiter.Study();
+    if (!delimiter.Execute(body)) return false;
     Body = delimiter.PreMatch();
     if (GetKeep()) RawBody = Body;
     std::string closing = delimiter.Capture(2);
     std::string_view rest = delimiter.PostMatch();
     while (closing != "--" && delimiter.Execute(rest)) {
         closing = delimiter.Capture(2);
+        std::string_view part = delimiter.PreMatch();
         rest = delimiter.PostMatch();
-        if (!AddPart(delimiter.PreMatch())) break;
+        if (!AddPart(part)) return true;
     }
+    // A body that ends without its closing delimiter keeps its last part; the
+    // epilogue after a closing delimiter is dropped.
+    if (closing != "--" && !headertext::IsFoldingSpace(rest)) AddPart(rest);
     return true;
 }
 
-void TMultipartItem::CreateMessagepart() {
-    if (FDepth >= msglimits::MaxMimeDepth) {
-        LimitReached = true;
-        if (GetKeep()) RawBody = Body;
+void TMultipartItem::CreateMessagepart(std::string_view encoding, std::string_view body) {
+    std::size_t& budget = FRoot->FShared->StreamBudget;
+    if (!NeedsDecoding(encoding)) {
+        SetStream(encoding, body);
+    } else if (body.size() > budget) {
+        LimitReached = TParseLimit::MessageStream;
+        SetStream({}, body); // the enclosed text as it stands
     } else {
-        AddPart(Body);
+        budget -= body.size();
+        SetStream(encoding, body);
     }
-    Body.clear();
+    // The enclosed message is parsed as it stands, undecoded.
+    if (FDepth < msglimits::MaxMimeDepth) {
+        AddPart(body);
+    } else {
+        LimitReached = TParseLimit::MimeDepth;
+        if (GetKeep()) RawBody = body;
+    }
+}
+
+msglimits::TParseLimit TMultipartItem::FirstLimitReached() const {
+    if (LimitReached != TParseLimit::None) return LimitReached;
+    for (const auto& part : Parts)
+        if (TParseLimit limit = part->FirstLimitReached(); limit != TParseLimit::None) return limit;
+    return TParseLimit::None;
 }
 
 TRegexpObj& TMultipartItem::HeaderPattern(std::string_view name) {
@@ -288,11 +380,12 @@ TRegexpObj& TMultipartItem::HeaderPattern(std::string_view name) {
 }
 
 std::string TMultipartItem::SelectPattern(std::string_view name) {
-    // A header line, then its continuation lines. The value forms have no
-    // overlapping repeats, so a failing line costs one pass over it.
+    // A header line, then its continuation lines; a value may start on the
+    // line after the name. The value forms have no overlapping repeats, so a
+    // failing line costs one pass over it.
     std::string pattern = "^(";
     pattern += name;
-    pattern += ":)((?:.+\\r\\n)(?:[ \\t].+\\r\\n)*)";
+    pattern += ":)((?:.+\\r\\n|\\r\\n(?=[ \\t].+\\r\\n))(?:[ \\t].+\\r\\n)*)";
     return pattern;
 }
 
@@ -320,10 +413,15 @@ void TMultipartItem::DecodeResult(bool unwrap) {
         entry = DecodeHeaderItem(unwrap ? UnwrapHeaderItem(entry) : entry);
 }
 
-std::string TMultipartItem::GetDefCharset() const {
+const std::string* TMultipartItem::InheritedCharset() const {
     for (const TMultipartItem* node = this; node; node = node->Parent)
-        if (!node->Charset.empty()) return node->Charset;
-    return "US-ASCII";
+        if (!node->Charset.empty()) return &node->Charset;
+    return nullptr;
+}
+
+std::string TMultipartItem::GetDefCharset() const {
+    const std::string* charset = InheritedCharset();
+    return charset ? *charset : "US-ASCII";
 }
 
 std::string TMultipartItem::StripQuote(std::string_view text) {
@@ -341,15 +439,20 @@ std::string TMultipartItem::StripQuote(std::string_view text) {
 }
 
 std::string TMultipartItem::UnwrapHeaderItem(std::string_view text) {
+    auto blank = [&text](std::size_t i) {
+        return i < text.size() && (text[i] == ' ' || text[i] == '\t');
+    };
     std::string out;
     out.reserve(text.size());
+    bool doubleByte = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\x1b' && IsJISEscape(text, i)) doubleByte = text[i + 1] == '$';
         std::size_t next = i;
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++next;
-        bool lineBreak = text[next] == '\n';
-        if (lineBreak && next + 1 < text.size() &&
-            (text[next + 1] == ' ' || text[next + 1] == '\t')) {
+        if (text[next] == '\n' && blank(next + 1)) {
             i = next;
+            while (doubleByte && blank(i + 1))
+                ++i;
             continue;
         }
         out += text[i];

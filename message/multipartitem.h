@@ -11,6 +11,7 @@
 
 #include "foundation/regexpobj.h"
 #include "foundation/stringlist.h"
+#include "message/limits.h"
 
 class TJapanCode;
 
@@ -29,6 +30,8 @@ public:
     TMultipartItem& operator=(const TMultipartItem&) = delete;
 
     // Splits header and body and parses this node and everything below it.
+    // The node keeps its own copy of the text; the parts below it read views
+    // of that copy, so nesting copies nothing again.
     void SetText(std::string_view text);
 
     int GetCount() const { return static_cast<int>(Parts.size()); }
@@ -39,6 +42,7 @@ public:
 
     // Appends the value of every header of that name (a pattern fragment) to
     // Results and returns the number of entries; Results is not emptied first.
+    // A value may start on the line after the name; an empty value is not found.
     int Select(std::string_view name);
     // The same with the pattern of a name compiled by the caller (from
     // SelectPattern, caseless and multiline), for example with bounded work.
@@ -55,12 +59,18 @@ public:
     // A quoted text up to its closing quote, doubled quotes read as one.
     static std::string StripQuote(std::string_view text);
     // Removes each line break followed by a blank or tab, then trims the ends.
+    // A fold inside raw ISO-2022-JP double-byte text loses its blanks too: a
+    // blank is no character there, and would shift every pair after it.
     static std::string UnwrapHeaderItem(std::string_view text);
     // Decodes RFC 2047 encoded words (raw ISO-2022-JP when there are none).
     std::string DecodeHeaderItem(std::string_view text);
 
     // The message text rebuilt from Header, Boundary and RawBody (needs Keep).
     std::string MakeMessage(bool htmlAsPlain) const;
+
+    // The first bound that stopped the parse of this part or one below it
+    // (pre-order); None when the whole tree was read.
+    msglimits::TParseLimit FirstLimitReached() const;
 
     // The shared patterns of the tree (owned by the root).
     TRegexpObj& GetRegBoundary() const;
@@ -77,25 +87,32 @@ public:
     std::string RawBody;
     std::string Boundary;
     TStringList Results;
-    std::optional<std::string> Stream; // decoded bytes of message and binary parts
+    // Decoded bytes of message and binary parts, valid until the next SetText:
+    // a view of the message text where the body needs no decoding.
+    std::optional<std::string_view> Stream;
     std::vector<std::unique_ptr<TMultipartItem>> Parts;
     std::uint8_t Kind = KindText;
     std::string MimeType;
     std::string Name;
     std::string FileName;
     std::string Charset;
-    // Set when a bound of message/limits.h stopped the parse of this node.
-    bool LimitReached = false;
+    // The bound of message/limits.h that stopped the parse of this node, if any.
+    msglimits::TParseLimit LimitReached = msglimits::TParseLimit::None;
 
 private:
     struct TShared;
 
-    void Create();
-    void CreateMultipart(std::string_view contentType);
-    bool SplitMultipart();
-    void CreateMessagepart();
+    void Parse(std::string_view text);
+    void Create(std::string_view body);
+    std::string DefaultContentType() const;
+    void CreateText(std::string_view encoding, std::string_view body);
+    void CreateMultipart(std::string_view contentType, std::string_view body);
+    bool SplitMultipart(std::string_view body);
+    void CreateMessagepart(std::string_view encoding, std::string_view body);
+    void SetStream(std::string_view encoding, std::string_view body);
     std::string FirstValue(std::string_view name);
     std::string ParameterValue(TRegexpObj& pattern, std::string_view value);
+    const std::string* InheritedCharset() const;
     bool AddPart(std::string_view text);
     TRegexpObj& HeaderPattern(std::string_view name);
     TJapanCode& Japan() const;
@@ -103,6 +120,6 @@ private:
     TMultipartItem* FRoot;
     int FDepth = 0;
     std::unique_ptr<TShared> FShared; // root only
-    int FNodeCount = 1;               // root only: nodes of the tree
-    std::size_t FCopyBudget = 0;      // root only: bytes children may still be given
+    std::string FText;                // the text given to SetText
+    std::string FDecoded;             // the bytes Stream shows when they needed decoding
 };

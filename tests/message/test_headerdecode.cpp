@@ -28,8 +28,28 @@ TEST(HeaderSelect, FindsEveryValueInOrderAndAppends) {
     root.FreeResult();
 
     EXPECT_EQ(root.Select("Empty"), 0) << "an empty value is not found";
+    root.FreeResult();
     // A fragment that lets the pattern match nothing still ends the scan.
     EXPECT_LE(root.Select(")|("), static_cast<int>(root.Header.size()) + 1);
+}
+
+TEST(HeaderSelect, FindsValuesThatStartOnTheNextLine) {
+    TMultipartItem root;
+    root.SetText("Subject:\r\n =?UTF-8?B?44OG44K544OI?=\r\n"
+                 "Content-Type:\r\n multipart/mixed;\r\n boundary=b\r\n"
+                 "Empty:\r\n"
+                 "X-Blank:\r\n \r\n"
+                 "\r\n--b\r\n\r\npart\r\n--b--\r\n");
+    ASSERT_EQ(root.Select("Subject"), 1);
+    EXPECT_EQ(root.Results[0], "\r\n =?UTF-8?B?44OG44K544OI?=\r\n");
+    root.DecodeResult(true);
+    EXPECT_EQ(root.Results[0], "\x83\x65\x83\x58\x83\x67"); // テスト
+    root.FreeResult();
+    EXPECT_EQ(root.Select("Empty"), 0) << "an empty value is still not found";
+    EXPECT_EQ(root.Select("X-Blank"), 0) << "nor is a value of blanks";
+    EXPECT_EQ(root.MimeType, "multipart/mixed");
+    ASSERT_EQ(root.GetCount(), 1);
+    EXPECT_EQ(root.GetParts(0)->Body, "part");
 }
 
 TEST(HeaderDecode, UnwrapHeaderItem) {
@@ -41,6 +61,10 @@ TEST(HeaderDecode, UnwrapHeaderItem) {
         {"a\r\n\tb\r\n c", "a\tb c"},
         {"a\n b", "a b"},
         {"\r\n \r\n ", ""},
+        // Raw ISO-2022-JP folded in double-byte mode: the fold's blanks go too.
+        {"\x1b$B0!0\"\r\n 0#\x1b(B", "\x1b$B0!0\"0#\x1b(B"},
+        {"\x1b$B0!\r\n\t \t0\"\x1b(B\r\n \x1b$B0#\x1b(B", "\x1b$B0!0\"\x1b(B \x1b$B0#\x1b(B"},
+        {"\x1b(Bplain\r\n text", "\x1b(Bplain text"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(TMultipartItem::UnwrapHeaderItem(c.In), c.Out) << c.In;
@@ -92,6 +116,14 @@ TEST(HeaderDecode, DecodeHeaderItem) {
         EXPECT_EQ(root.DecodeHeaderItem(c.In), c.Out) << c.Name;
         EXPECT_EQ(root.Charset, c.Charset) << c.Name;
     }
+}
+
+TEST(HeaderDecode, FoldedJisSubjectKeepsItsKanji) {
+    TMultipartItem root;
+    root.SetText("Subject: \x1b$B0!0\"\r\n 0#\x1b(B\r\n\r\n");
+    ASSERT_EQ(root.Select("Subject"), 1);
+    root.DecodeResult(true);
+    EXPECT_EQ(root.Results[0], "\x88\x9f\x88\xa0\x88\xa1"); // 亜唖娃
 }
 
 TEST(HeaderDecode, DecodeResultUnwrapsFirstWhenAsked) {

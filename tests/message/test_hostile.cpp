@@ -14,16 +14,17 @@
 
 namespace {
 
+using msglimits::TParseLimit;
+
 struct TreeShape {
     int Nodes = 0;
     int MaxDepth = 0;
-    bool LimitReached = false;
+    TParseLimit Limit = TParseLimit::None;
 };
 
 void Walk(const TMultipartItem& node, TreeShape& shape) {
     ++shape.Nodes;
     shape.MaxDepth = std::max(shape.MaxDepth, node.GetDepth());
-    shape.LimitReached = shape.LimitReached || node.LimitReached;
     for (int i = 0; i < node.GetCount(); ++i)
         Walk(*node.GetParts(i), shape);
 }
@@ -41,6 +42,7 @@ TreeShape ParseEveryWay(const std::string& text) {
         message.GetRoot().FreeResult();
         shape = TreeShape();
         Walk(message.GetRoot(), shape);
+        shape.Limit = message.GetRoot().FirstLimitReached();
     }
     return shape;
 }
@@ -56,7 +58,7 @@ std::string Repeat(const std::string& s, int n) {
 std::string NestedMultipart(int levels) {
     std::string head, tail;
     for (int i = 0; i < levels; ++i) {
-        std::string b = "b" + std::to_string(i);
+        std::string b = "b" + std::to_string(i) + "x"; // no boundary begins another
         head += "Content-Type: multipart/mixed; boundary=" + b + "\r\n\r\n--" + b + "\r\n";
         tail.insert(0, "\r\n--" + b + "--\r\n");
     }
@@ -71,11 +73,11 @@ TEST(HostileMail, DeepNestingStopsAtTheDepthBound) {
     for (const std::string& text : {NestedMultipart(300), NestedMessage(300)}) {
         TreeShape shape = ParseEveryWay(text);
         EXPECT_EQ(shape.MaxDepth, msglimits::MaxMimeDepth);
-        EXPECT_TRUE(shape.LimitReached);
+        EXPECT_EQ(shape.Limit, TParseLimit::MimeDepth);
     }
     TreeShape shallow = ParseEveryWay(NestedMultipart(10));
     EXPECT_EQ(shallow.MaxDepth, 10);
-    EXPECT_FALSE(shallow.LimitReached);
+    EXPECT_EQ(shallow.Limit, TParseLimit::None);
 }
 
 TEST(HostileMail, PartCountIsBounded) {
@@ -83,17 +85,42 @@ TEST(HostileMail, PartCountIsBounded) {
                        Repeat("--\r\n", msglimits::MaxParts + 500);
     TreeShape shape = ParseEveryWay(text);
     EXPECT_EQ(shape.Nodes, msglimits::MaxParts);
-    EXPECT_TRUE(shape.LimitReached);
+    EXPECT_EQ(shape.Limit, TParseLimit::Parts);
 }
 
-TEST(HostileMail, NestingOfLargeMessagesStaysLinear) {
-    // Every level would copy the whole megabyte again.
-    std::string text = Repeat("Content-Type: message/rfc822\r\n\r\n", 100) + "Subject: x\r\n\r\n" +
-                       std::string(1 << 20, 'x');
+TEST(HostileMail, NestedLargeMessagesAreReadWhole) {
+    // Parts are views of the message text, so no level copies the megabyte again.
+    const int levels = msglimits::MaxMimeDepth - 1;
+    const std::string payload(1 << 20, 'x');
+    TMultipartMessage message;
+    message.SetKeep(true);
+    message.Create(NestedMessage(levels) + payload);
+    EXPECT_EQ(message.GetRoot().FirstLimitReached(), TParseLimit::None);
+    const TMultipartItem* node = &message.GetRoot();
+    while (node->GetCount() > 0)
+        node = node->GetParts(0);
+    EXPECT_EQ(node->GetDepth(), levels);
+    EXPECT_EQ(node->Body, "x" + payload);
+    ASSERT_TRUE(message.GetRoot().Stream.has_value());
+    EXPECT_TRUE(message.GetRoot().Stream->ends_with(payload));
+}
+
+TEST(HostileMail, NestedEncodedMessagesStopAtTheStreamBound) {
+    // Each level decodes the rest of the message into its own stream.
+    std::string text = Repeat("Content-Type: message/rfc822\r\n"
+                              "Content-Transfer-Encoding: quoted-printable\r\n\r\n",
+                              10) +
+                       "Subject: x\r\n\r\n" + std::string(1 << 20, 'x');
     TreeShape shape = ParseEveryWay(text);
-    EXPECT_TRUE(shape.LimitReached);
-    EXPECT_LT(shape.MaxDepth, 16);
-    EXPECT_GT(shape.MaxDepth, static_cast<int>(msglimits::MaxNestedCopies));
+    EXPECT_EQ(shape.MaxDepth, 10) << "the enclosed messages are still parsed";
+    EXPECT_EQ(shape.Limit, TParseLimit::MessageStream);
+    // One encoded enclosed message is honest.
+    EXPECT_EQ(ParseEveryWay(Repeat("Content-Type: message/rfc822\r\n"
+                                   "Content-Transfer-Encoding: base64\r\n\r\n",
+                                   1) +
+                            "U3ViamVjdDogeA0KDQp4")
+                  .Limit,
+              TParseLimit::None);
 }
 
 TEST(HostileMail, OverlongBoundaryStaysUnsplit) {
@@ -102,7 +129,7 @@ TEST(HostileMail, OverlongBoundaryStaysUnsplit) {
     root.SetText("Content-Type: multipart/mixed; boundary=" + boundary + "\r\n\r\n--" + boundary +
                  "\r\n\r\nx\r\n--" + boundary + "--\r\n");
     EXPECT_EQ(root.GetCount(), 0);
-    EXPECT_TRUE(root.LimitReached);
+    EXPECT_EQ(root.LimitReached, TParseLimit::BoundaryBytes);
     boundary.pop_back();
     root.SetText("Content-Type: multipart/mixed; boundary=" + boundary + "\r\n\r\n--" + boundary +
                  "\r\n\r\nx\r\n--" + boundary + "--\r\n");
@@ -117,7 +144,7 @@ TEST(HostileMail, HugeHeaderIsCutAtALineEnd) {
     EXPECT_EQ(message.Subject, "big");
     EXPECT_LE(message.GetRoot().Header.size(), msglimits::MaxHeaderBytes);
     EXPECT_TRUE(message.GetRoot().Header.ends_with("\r\n"));
-    EXPECT_TRUE(message.GetRoot().LimitReached);
+    EXPECT_EQ(message.GetRoot().LimitReached, TParseLimit::HeaderBytes);
     EXPECT_EQ(message.GetRoot().Body, "body");
 }
 

@@ -3,6 +3,8 @@
 
 #include "message/multipartitem.h"
 
+#include <vector>
+
 namespace {
 
 // "あいう" in ISO-2022-JP and in CP932.
@@ -85,6 +87,16 @@ TEST(MultipartItem, HeaderAndBodySplit) {
         {"no header", "\r\nbody\r\n\r\nmore", "", "body\r\n\r\nmore"},
         {"empty", "", "", ""},
         {"lone LF", "A: 1\n\nbody", "A: 1\n\nbody\r\n", ""},
+        // Without an empty line the body starts at the first line that is
+        // neither a field nor a continuation.
+        {"body line without empty line", "A: 1\r\nB: 2\r\nBuy viagra now\r\nC: 3\r\n",
+         "A: 1\r\nB: 2\r\n", "Buy viagra now\r\nC: 3\r\n"},
+        {"continuation stays in the header", "A: 1\r\n\tmore\r\nnot: a field?\r\n\r\nx",
+         "A: 1\r\n\tmore\r\nnot: a field?\r\n", "x"},
+        {"blank in the name", "A: 1\r\nBuy now: cheap\r\n", "A: 1\r\n", "Buy now: cheap\r\n"},
+        {"no header line at all", "Buy viagra now", "", "Buy viagra now"},
+        {"mbox From line", "From a@example.com Mon Jul  5 13:02:03 2004\r\nA: 1\r\n\r\nx",
+         "From a@example.com Mon Jul  5 13:02:03 2004\r\nA: 1\r\n", "x"},
     };
     for (const Case& c : cases) {
         TMultipartItem root;
@@ -196,8 +208,6 @@ TEST(MultipartItem, MultipartWithoutMatchingBoundaryHasNoChildren) {
     } cases[] = {
         {"no boundary parameter", "Content-Type: multipart/mixed\r\n\r\n--b\r\n\r\nx\r\n--b--", 0},
         {"boundary never found", "Content-Type: multipart/mixed; boundary=zz\r\n\r\n--b\r\n", 0},
-        {"never closed keeps parts before the last delimiter",
-         "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\none\r\n--b\r\n\r\ntwo", 1},
     };
     for (const Case& c : cases) {
         TMultipartItem root;
@@ -205,6 +215,98 @@ TEST(MultipartItem, MultipartWithoutMatchingBoundaryHasNoChildren) {
         EXPECT_EQ(root.Kind, TMultipartItem::KindMultipart) << c.Name;
         EXPECT_EQ(root.Parts.size(), c.Parts) << c.Name;
     }
+}
+
+TEST(MultipartItem, UnterminatedLastPartIsKept) {
+    struct Case {
+        const char* Name;
+        std::string Tail;
+        std::vector<std::string> Bodies;
+    } cases[] = {
+        {"text after the last delimiter", "--b\r\n\r\ntwo\r\n", {"one", "two\r\n"}},
+        {"part without header or empty line", "--b\r\nBuy viagra now", {"one", "Buy viagra now"}},
+        {"nothing after the last delimiter", "--b\r\n", {"one"}},
+        {"closing delimiter drops the epilogue", "--b--\r\nepilogue\r\n", {"one"}},
+    };
+    for (const Case& c : cases) {
+        TMultipartItem root;
+        root.SetText("Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\none\r\n" +
+                     c.Tail);
+        ASSERT_EQ(root.GetCount(), static_cast<int>(c.Bodies.size())) << c.Name;
+        for (std::size_t i = 0; i < c.Bodies.size(); ++i)
+            EXPECT_EQ(root.Parts[i]->Body, c.Bodies[i]) << c.Name;
+        EXPECT_EQ(root.FirstLimitReached(), msglimits::TParseLimit::None) << c.Name;
+    }
+}
+
+TEST(MultipartItem, MediaTypeEndsAtParametersBlanksAndLineEnds) {
+    struct Case {
+        std::string ContentType, MimeType;
+        std::uint8_t Kind;
+    } cases[] = {
+        {"text; charset=us-ascii", "text", TMultipartItem::KindText},
+        {";\r\n\tname=\"\"", "text/plain", TMultipartItem::KindText},
+        {"; name=\"evil/x.exe\"", "text/plain", TMultipartItem::KindText},
+        {"application/octet-stream ; name=a.bin", "application/octet-stream",
+         TMultipartItem::KindBinary},
+        {"text/html\r\n\tcharset=us-ascii", "text/html", TMultipartItem::KindText},
+        {"image/png;name=a.png", "image/png", TMultipartItem::KindBinary},
+    };
+    for (const Case& c : cases) {
+        TMultipartItem root;
+        root.SetText("Content-Type: " + c.ContentType + "\r\n\r\nx");
+        EXPECT_EQ(root.MimeType, c.MimeType) << c.ContentType;
+        EXPECT_EQ(root.Kind, c.Kind) << c.ContentType;
+    }
+}
+
+TEST(MultipartItem, DigestPartsWithoutTypeAreMessages) {
+    const std::string parts = "\r\n\r\n--d\r\n\r\nSubject: first\r\n\r\none\r\n"
+                              "--d\r\nContent-Type: text/plain\r\n\r\nplain\r\n--d--\r\n";
+    TMultipartItem root;
+    root.SetText("Content-Type: Multipart/Digest; boundary=d" + parts);
+    ASSERT_EQ(root.GetCount(), 2);
+    const TMultipartItem& first = *root.GetParts(0);
+    EXPECT_EQ(first.Kind, TMultipartItem::KindMessage);
+    EXPECT_EQ(first.MimeType, "message/rfc822");
+    ASSERT_EQ(first.GetCount(), 1);
+    EXPECT_EQ(first.GetParts(0)->Body, "one");
+    EXPECT_EQ(root.GetParts(1)->Kind, TMultipartItem::KindText);
+
+    root.SetText("Content-Type: multipart/mixed; boundary=d" + parts);
+    ASSERT_EQ(root.GetCount(), 2);
+    EXPECT_EQ(root.GetParts(0)->MimeType, "text/plain");
+}
+
+TEST(MultipartItem, UndeclaredEightBitTextIsReadByItsBytes) {
+    const std::string sjis = "\x93\xfa\x96\x7b\x87\x40"; // 日本①
+    struct Case {
+        const char* Name;
+        std::string Header, Body, Expected;
+    } cases[] = {
+        {"UTF-8", "", "\xe6\x97\xa5\xe6\x9c\xac\xe2\x91\xa0", sjis},
+        {"EUC-JP", "", "\xc6\xfc\xcb\xdc\xad\xa1", sjis},
+        {"Shift_JIS", "", sjis, sjis},
+        {"ISO-2022-JP without 8-bit bytes", "", "\x1b$BF|K\\-!\x1b(B", sjis},
+        {"base64 Shift_JIS", "Content-Transfer-Encoding: base64\r\n", "k/qWe4dA", sjis},
+        {"no Japanese charset fits", "", "caf\xe9 \xff", "caf? ?"},
+        {"ASCII", "", "plain", "plain"},
+        {"declared charset is not second-guessed", "Content-Type: text/plain; charset=us-ascii\r\n",
+         sjis, "???{?@"},
+    };
+    for (const Case& c : cases) {
+        TMultipartItem root;
+        root.SetText(c.Header + "\r\n" + c.Body);
+        EXPECT_EQ(root.Body, c.Expected) << c.Name;
+        if (c.Header.find("charset") == std::string::npos)
+            EXPECT_EQ(root.Charset, "") << c.Name << ": a guess is no declaration";
+    }
+    // A part that inherits a charset is read with it.
+    TMultipartItem root;
+    root.SetText("Content-Type: multipart/mixed; boundary=b; charset=shift_jis\r\n\r\n--b\r\n\r\n" +
+                 sjis + "\r\n--b--\r\n");
+    ASSERT_EQ(root.GetCount(), 1);
+    EXPECT_EQ(root.GetParts(0)->Body, sjis);
 }
 
 } // namespace

@@ -74,6 +74,24 @@ TEST(MultipartMessage, MissingHeadersGiveEmptyFieldsAndNow) {
     EXPECT_EQ(message.GetRoot().MimeType, "text/plain");
 }
 
+TEST(MultipartMessage, SubjectsAsMailersFoldThem) {
+    struct Case {
+        const char* Name;
+        std::string Header, Subject;
+    } cases[] = {
+        {"value on the next line", "Subject:\r\n =?UTF-8?B?44OG44K544OI?=\r\n",
+         "\x83\x65\x83\x58\x83\x67"}, // テスト
+        {"raw JIS folded in double-byte mode", "Subject: \x1b$B0!0\"\r\n 0#\x1b(B\r\n",
+         "\x88\x9f\x88\xa0\x88\xa1"}, // 亜唖娃
+        {"no empty line before the body", "Subject: hi\r\nBuy viagra now\r\n", "hi"},
+    };
+    for (const Case& c : cases) {
+        TMultipartMessage message;
+        message.Create(c.Header + "From: a@example.com\r\n\r\nbody");
+        EXPECT_EQ(message.Subject, c.Subject) << c.Name;
+    }
+}
+
 TEST(MultipartMessage, KeepIsTheRootsFlag) {
     TMultipartMessage message;
     EXPECT_FALSE(message.GetKeep());
