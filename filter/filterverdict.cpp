@@ -8,6 +8,7 @@
 #include "filter/messagefilterip.h"
 #include "filter/messagefiltersender.h"
 #include "filter/messagefilterstr.h"
+#include "message/multipartmessage.h"
 
 namespace {
 
@@ -21,6 +22,19 @@ constexpr const char* kHostLabel = "\xCE\xBD\xC4\x96\xBC";         // ﾎｽﾄ�
 constexpr const char* kMailerLabel = "\xD2\xB0\xD9\xBF\xCC\xC4";   // ﾒｰﾙｿﾌﾄ
 constexpr const char* kHeaderLabel = "\xCD\xAF\xC0\xDE";           // ﾍｯﾀﾞ
 constexpr const char* kBodyLabel = "\x96{\x95\xB6";                // 本文
+
+// The label of a message the parser could not read to its end, and the bound
+// its comment names.
+constexpr const char* kLimitLabel = "\x89\xF0\x90\xCD\x8F\xE3\x8C\xC0"; // 解析上限
+constexpr std::array<const char*, static_cast<std::size_t>(msglimits::TParseLimit::Count)>
+    kLimitNames = {{
+        "",
+        "\x93\xFC\x82\xEA\x8E\x71\x82\xCC\x90\x5B\x82\xB3",         // 入れ子の深さ
+        "\xCA\xDF\xB0\xC4\x90\x94",                                 // ﾊﾟｰﾄ数
+        "\x8B\xAB\x8A\x45\x82\xCC\x92\xB7\x82\xB3",                 // 境界の長さ
+        "\xCD\xAF\xC0\xDE\x82\xCC\x91\xE5\x82\xAB\x82\xB3",         // ﾍｯﾀﾞの大きさ
+        "\xD2\xAF\xBE\xB0\xBC\xDE\x95\x94\x82\xCC\x93\x57\x8A\x4A", // ﾒｯｾｰｼﾞ部の展開
+    }};
 
 // What a rule of each kind quotes in the reason: the settings as stored.
 std::string Quoted(const TMessageFilter& filter) {
@@ -65,6 +79,16 @@ bool Consult(TMessageFilterSet& lists, const TStep& step, TMultipartMessage* mes
 
 bool FilterVerdict(TMessageFilterSet& lists, bool precheckAttach, std::string& comment,
                    TMultipartMessage* message) {
+    // Content past a parser bound went unread by every list, so no list may
+    // let such a message pass: it is rejected before any list is consulted.
+    if (message != nullptr) {
+        msglimits::TParseLimit limit = message->GetRoot().FirstLimitReached();
+        if (limit != msglimits::TParseLimit::None) {
+            comment =
+                std::string(kLimitLabel) + "(" + kLimitNames[static_cast<std::size_t>(limit)] + ")";
+            return true;
+        }
+    }
     bool reject = false;
     if (precheckAttach && Consult(lists, kAttachStep, message, comment, reject)) return reject;
     for (const TStep& step : kSteps)

@@ -9,6 +9,7 @@ class TMultipartMessage;
 // True to reject (trash), false to accept. When a list matched, comment is set
 // to the reason (CP932), for example "IPｱﾄﾞﾚｽ(10.0.0.0/255.0.0.0)"; otherwise it
 // is left as it was. With precheckAttach the attachment list comes first,
-// otherwise last.
+// otherwise last. A message whose parse reached a bound of message/limits.h is
+// rejected before any list, with the bound named: "解析上限(ﾊﾟｰﾄ数)".
 bool FilterVerdict(TMessageFilterSet& lists, bool precheckAttach, std::string& comment,
                    TMultipartMessage* message);

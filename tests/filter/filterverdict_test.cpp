@@ -11,6 +11,7 @@
 #include "filter/messagefiltersender.h"
 #include "filter/messagefiltersubject.h"
 #include "filtertesthelp.h"
+#include "message/limits.h"
 
 namespace {
 
@@ -122,4 +123,86 @@ TEST(FilterVerdict, EarlierRuleOfAListIsQuoted) {
     std::string comment;
     EXPECT_TRUE(FilterVerdict(set, true, comment, message.get()));
     EXPECT_EQ(comment, "\x8C\x8F\x96\xBC(w.n)");
+}
+
+namespace {
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+const std::string kExePart =
+    "--b\nContent-Type: application/octet-stream; name=\"evil.exe\"\n\nMZ\n";
+
+} // namespace
+
+// Content the parser used to drop, which the rules now see.
+TEST(FilterVerdict, RulesSeeContentOfMalformedMail) {
+    struct Case {
+        const char* Name;
+        std::string Text;
+        const char* Comment;
+    } cases[] = {
+        {"attachment as unterminated last part",
+         "Content-Type: multipart/mixed; boundary=b\n\n--b\n\nhello\n" + kExePart,
+         "\x93Y\x95t\xCC\xA7\xB2\xD9(exe)"},
+        {"Content-Type on the next line",
+         "Content-Type:\n multipart/mixed; boundary=b\n\n" + kExePart + "--b--\n",
+         "\x93Y\x95t\xCC\xA7\xB2\xD9(exe)"},
+        {"body without an empty line", "Subject: hello\nFrom: a@example.com\nBuy viagra now\n",
+         "\x96{\x95\xB6(viagra)"},
+        {"attachment ten messages deep",
+         Repeat("Content-Type: message/rfc822\n\n", 10) +
+             "Content-Type: multipart/mixed; boundary=b\n\n" + std::string(1 << 20, 'p') + "\n" +
+             kExePart + "--b--\n",
+         "\x93Y\x95t\xCC\xA7\xB2\xD9(exe)"},
+    };
+    TMessageFilterSet set;
+    AddRule<TMessageFilterBody>(set.MessageFiltersBody, false, true, "viagra");
+    AddRule<TMessageFilterAttach>(set.MessageFiltersAttach, "exe");
+    for (const Case& c : cases) {
+        auto message = ParseMessage(c.Text);
+        std::string comment;
+        EXPECT_TRUE(FilterVerdict(set, false, comment, message.get())) << c.Name;
+        EXPECT_EQ(comment, c.Comment) << c.Name;
+    }
+}
+
+// A message read only up to a parser bound is rejected whatever the lists say,
+// the white list and empty lists included.
+TEST(FilterVerdict, ParserBoundRejectsBeforeAnyList) {
+    const std::string label = "\x89\xF0\x90\xCD\x8F\xE3\x8C\xC0"; // 解析上限
+    struct Case {
+        const char* Name;
+        std::string Text;
+        std::string Comment;
+    } cases[] = {
+        {"empty parts before the attachment",
+         "From: friend@example.jp\nContent-Type: multipart/mixed; boundary=b\n\n" +
+             Repeat("--b\n", msglimits::MaxParts) + kExePart + "--b--\n",
+         label + "(\xCA\xDF\xB0\xC4\x90\x94)"}, // ﾊﾟｰﾄ数
+        {"padding before the headers",
+         Repeat("X-Pad: " + std::string(990, 'p') + "\n", 1200) +
+             "From: friend@example.jp\nSubject: win a prize\n\nhello\n",
+         label + "(\xCD\xAF\xC0\xDE\x82\xCC\x91\xE5\x82\xAB\x82\xB3)"}, // ﾍｯﾀﾞの大きさ
+        {"nesting past the depth bound",
+         "From: friend@example.jp\n" +
+             Repeat("Content-Type: message/rfc822\n\n", msglimits::MaxMimeDepth + 1) + "x\n",
+         label + "(\x93\xFC\x82\xEA\x8E\x71\x82\xCC\x90\x5B\x82\xB3)"}, // 入れ子の深さ
+    };
+    for (const Case& c : cases) {
+        auto message = ParseMessage(c.Text);
+        for (bool empty : {true, false}) {
+            TMessageFilterSet set;
+            if (!empty) FillFrom(set, 0);
+            for (bool precheck : {false, true}) {
+                std::string comment;
+                EXPECT_TRUE(FilterVerdict(set, precheck, comment, message.get())) << c.Name;
+                EXPECT_EQ(comment, c.Comment) << c.Name;
+            }
+        }
+    }
 }
