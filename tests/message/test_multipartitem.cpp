@@ -298,8 +298,9 @@ TEST(MultipartItem, UndeclaredEightBitTextIsReadByItsBytes) {
         TMultipartItem root;
         root.SetText(c.Header + "\r\n" + c.Body);
         EXPECT_EQ(root.Body, c.Expected) << c.Name;
-        if (c.Header.find("charset") == std::string::npos)
+        if (c.Header.find("charset") == std::string::npos) {
             EXPECT_EQ(root.Charset, "") << c.Name << ": a guess is no declaration";
+        }
     }
     // A part that inherits a charset is read with it.
     TMultipartItem root;
