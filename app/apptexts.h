@@ -5,6 +5,9 @@ namespace apptext {
 
 inline constexpr const char* ApplicationTitle = "Velvane";
 
+// The communication log's first line names the folder the data lives in.
+inline constexpr const char* LogProgramFolder = "ﾃﾞｰﾀﾌｫﾙﾀﾞ: ";
+
 inline constexpr const char* TipIdle = "新着ﾒｯｾｰｼﾞはありません";
 inline constexpr const char* TipReceived = "%d件受信しました";
 inline constexpr const char* TipReceivedDeleted = "%d件受信／%d件削除";

@@ -73,10 +73,12 @@ std::string UsageText() {
            "\n"
            "POP3 mail gateway with spam filtering (window title Velvane).\n"
            "\n"
-           "  --folder DIR  keep mailboxes, rule files and logs under DIR\n"
-           "                (default: the folder of the executable)\n"
+           "  --folder DIR  keep mailboxes, rule files and logs under DIR (default:\n"
+           "                $XDG_DATA_HOME/Marrowby, i.e. ~/.local/share/Marrowby, or\n"
+           "                the executable's folder when it holds a Msgbox folder)\n"
            "  --port N      port of the local POP3 server (default 110; ports below\n"
-           "                1024 need administrator rights on Linux, e.g. --port 1110)\n"
+           "                1024 need the right to bind them, which the Debian package\n"
+           "                gives the installed program; else use e.g. --port 1110)\n"
            "  --headless    run without a window; the communication log goes to\n"
            "                standard output, SIGUSR1 checks mail at once,\n"
            "                SIGTERM or SIGINT saves everything and ends\n"
@@ -90,14 +92,12 @@ std::string VersionText() {
     return std::string("marrowby ") + MARROWBY_VERSION + "\n";
 }
 
-std::string ProgramFolderFor(const std::string& folder) {
+platform::TProgramFolder ProgramFolderFor(const std::string& folder) {
+    if (folder.empty()) return platform::DefaultProgramFolder();
     std::error_code error;
-    std::filesystem::path path;
-    if (folder.empty())
-        path = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    else
-        path = std::filesystem::absolute(folder, error);
+    std::filesystem::path path = std::filesystem::absolute(folder, error);
     if (path.empty()) path = std::filesystem::current_path(error);
-    return platform::IncludeTrailingSeparator(
-        platform::Utf8ToCp932(path.lexically_normal().string()));
+    return {
+        platform::IncludeTrailingSeparator(platform::Utf8ToCp932(path.lexically_normal().string())),
+        {}};
 }

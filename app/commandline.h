@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/programfolder.h"
+
 struct TCommandLine {
     enum class TAction { Run, Help, Version, Error };
     TAction Action = TAction::Run;
-    std::string Folder; // as given; empty for the executable's folder
+    std::string Folder; // as given; empty for the default folder
     int Port = 110;
     bool Headless = false;
     std::string Error; // what was wrong, for TAction::Error
@@ -19,5 +21,5 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
 std::string VersionText();
 // The program folder as CP932 with a trailing separator: the folder given
-// (made absolute), else the folder of the running executable.
-std::string ProgramFolderFor(const std::string& folder);
+// (made absolute), else the default of platform::DefaultProgramFolder.
+platform::TProgramFolder ProgramFolderFor(const std::string& folder);

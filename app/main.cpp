@@ -9,6 +9,7 @@
 #include "app/apptexts.h"
 #include "app/commandline.h"
 #include "app/marrowbyform.h"
+#include "app/qttranslation.h"
 #include "app/signalbridge.h"
 #include "app/singleinstance.h"
 #include "platform/text.h"
@@ -17,15 +18,21 @@
 
 namespace {
 
-int Run(int argc, char** argv, const TCommandLine& command) {
+int Run(int argc, char** argv, const TCommandLine& command, const std::string& folder) {
     if (command.Headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     app.setOrganizationName("Pellwick");
     app.setApplicationName("Marrowby");
     app.setApplicationDisplayName(apptext::ApplicationTitle);
+    app.setDesktopFileName("org.pellwick.marrowby");
     app.setQuitOnLastWindowClosed(false); // the tray keeps a hidden window alive
+    if (!InstallQtTranslation(app))
+        std::fprintf(stderr,
+                     "marrowby: Qt's Japanese translation qtbase_ja is not in %s (Debian package "
+                     "qt6-translations-l10n); standard buttons stay English\n",
+                     QtTranslationsFolder().toLocal8Bit().constData());
 
-    TAppOptions options{ProgramFolderFor(command.Folder), command.Port, command.Headless};
+    TAppOptions options{folder, command.Port, command.Headless};
     TMarrowbyForm form(options);
     TMarrowFilterForm filterForm(options.ProgramFolder, &form);
     TMarrowAccountForm accountForm(&form);
@@ -83,9 +90,14 @@ int main(int argc, char** argv) {
         break;
     }
     if (!TSignalBridge::Install()) std::perror("marrowby: signal handlers");
+    const platform::TProgramFolder folder = ProgramFolderFor(command.Folder);
+    if (folder.Path.empty()) {
+        std::fprintf(stderr, "marrowby: %s\n", folder.Error.c_str());
+        return 1;
+    }
 
     try {
-        return Run(argc, argv, command);
+        return Run(argc, argv, command, folder.Path);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "marrowby: %s\n", e.what());
         return 1;

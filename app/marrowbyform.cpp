@@ -17,6 +17,7 @@
 #include "store/messagebox.h"
 #include "store/pop3accountlist.h"
 #include "store/storelayout.h"
+#include "ui/widgettext.h"
 
 namespace {
 
@@ -96,6 +97,7 @@ void TMarrowbyForm::FormShow() {
     if (FShown) return;
     FShown = true;
     InstallAppHooks();
+    LogAppend(Sjis(apptext::LogProgramFolder) + FOptions.ProgramFolder);
     LoadFilters();
     LoadPlacement();
     LoadSettings();

@@ -102,7 +102,7 @@ bool DirectoryExists(std::string_view path) {
     return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool ForceDirectories(std::string_view path) {
+bool ForceDirectories(std::string_view path, unsigned mode) {
     std::string native = NativePath(path);
     while (native.size() > 1 && native.back() == '/')
         native.pop_back();
@@ -110,7 +110,7 @@ bool ForceDirectories(std::string_view path) {
     for (std::size_t i = 1; i <= native.size(); ++i) {
         if (i < native.size() && native[i] != '/') continue;
         std::string part = native.substr(0, i);
-        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        if (::mkdir(part.c_str(), mode) != 0 && errno != EEXIST) return false;
     }
     struct stat st {};
     return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

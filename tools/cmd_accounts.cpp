@@ -17,11 +17,12 @@ namespace {
 constexpr std::string_view kCommand = "accounts";
 
 constexpr std::string_view kHelp =
-    "Usage: marrowby-tool accounts --folder DIR\n"
-    "       marrowby-tool accounts --folder DIR add NAME --host H --user U --password P\n"
-    "                                           [--port N] [--apop] [--stay]\n"
-    "       marrowby-tool accounts --folder DIR remove NAME [--purge]\n"
-    "DIR is the program folder of the gateway (the one with \"Msgbox\").\n"
+    "Usage: marrowby-tool accounts [--folder DIR]\n"
+    "       marrowby-tool accounts [--folder DIR] add NAME --host H --user U --password P\n"
+    "                                             [--port N] [--apop] [--stay]\n"
+    "       marrowby-tool accounts [--folder DIR] remove NAME [--purge]\n"
+    "DIR is the program folder of the gateway (the one with \"Msgbox\"); without it, the\n"
+    "gateway's default folder (see marrowby-tool --help).\n"
     "Without a subcommand, prints one JSON object per account and line, in the order of\n"
     "the check cycle, with the keys name, host, port, user, apop, stay (never the password).\n"
     "add registers an account at the end of the list and makes its folder; the name must\n"

@@ -9,10 +9,11 @@ namespace {
 constexpr std::string_view kCommand = "mailbox";
 
 constexpr std::string_view kHelp =
-    "Usage: marrowby-tool mailbox --folder DIR [--account NAME | --trash]\n"
-    "DIR is the program folder of the gateway. Prints the index entries of the account's\n"
-    "inbox, of the trash, or (without either option) of every inbox in account order,\n"
-    "one JSON object per entry and line, with the keys:\n"
+    "Usage: marrowby-tool mailbox [--folder DIR] [--account NAME | --trash]\n"
+    "DIR is the program folder of the gateway (default: see marrowby-tool --help).\n"
+    "Prints the index entries of the account's inbox, of the trash, or (without either\n"
+    "option) of every inbox in account order, one JSON object per entry and line, with\n"
+    "the keys:\n"
     "  uid, file             the local unique id and the message file's full path\n"
     "  size, kind            bytes; root part kind (0 multipart, 1 message, 2 text, 3 binary)\n"
     "  mime_type, subject, from\n"

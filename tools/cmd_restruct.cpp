@@ -11,12 +11,13 @@ namespace {
 constexpr std::string_view kCommand = "restruct";
 
 constexpr std::string_view kHelp =
-    "Usage: marrowby-tool restruct --folder DIR\n"
-    "DIR is the program folder of the gateway. Rebuilds the index of the trash and then of\n"
-    "every account's inbox from the \".eml\" files in its folder (oldest file first) and\n"
-    "saves them. Every entry gets a new local unique id; the server UIDLs and the filter\n"
-    "comments of the old indexes are lost, so mail kept on a server is no longer deleted\n"
-    "there with the message. Prints the number of messages of each mailbox.\n"
+    "Usage: marrowby-tool restruct [--folder DIR]\n"
+    "DIR is the program folder of the gateway (default: see marrowby-tool --help).\n"
+    "Rebuilds the index of the trash and then of every account's inbox from the \".eml\"\n"
+    "files in its folder (oldest file first) and saves them. Every entry gets a new local\n"
+    "unique id; the server UIDLs and the filter comments of the old indexes are lost, so\n"
+    "mail kept on a server is no longer deleted there with the message. Prints the number\n"
+    "of messages of each mailbox.\n"
     "Refuses to run while Marrowby runs.\n";
 
 void Rebuild(TMessageBox& box, std::ostream& out) {

@@ -1,28 +1,30 @@
-// marrowby-tool verdict --folder DIR [--precheck-attach 0|1] FILE...: each
-// message file judged by the nine rule lists of DIR as the gateway judges
-// downloaded mail.
+// marrowby-tool verdict [--folder DIR] [--precheck-attach 0|1] FILE...: each
+// message file judged by the nine rule lists of DIR (or of the default
+// program folder) as the gateway judges downloaded mail.
 #include "filter/filterset.h"
 #include "filter/filterverdict.h"
 #include "message/multipartmessage.h"
 #include "platform/text.h"
 #include "tools/commands.h"
+#include "tools/storeaccess.h"
 
 namespace {
 
 constexpr std::string_view kHelp =
-    "Usage: marrowby-tool verdict --folder DIR [--precheck-attach 0|1] FILE...\n"
+    "Usage: marrowby-tool verdict [--folder DIR] [--precheck-attach 0|1] FILE...\n"
     "Loads the nine rule files of DIR/cgi (sender1.cgi, sender2.cgi, subject.cgi, ip.cgi,\n"
     "host.cgi, mailer.cgi, header.cgi, body.cgi, attach.cgi), parses each message file and\n"
     "prints one line per file: the file, a tab, reject or accept, a tab and the reason\n"
     "(UTF-8; empty when no list matched).\n"
-    "  --folder DIR             the program folder whose rule files are used\n"
+    "  --folder DIR             the program folder whose rule files are used (default:\n"
+    "                           the gateway's, see marrowby-tool --help)\n"
     "  --precheck-attach 0|1    1 (the default): the attachment list is consulted first;\n"
     "                           0: last, after the white list and the other lists\n"
     "Rule lines that cannot be read are reported on standard error and skipped. A message\n"
     "file that cannot be read is reported there too; the exit code is then 1.\n";
 
 struct TVerdictOptions {
-    std::string Folder;
+    std::string Folder; // CP932
     bool PrecheckAttach = true;
     std::vector<std::string> Files;
 };
@@ -42,7 +44,8 @@ bool ReadOptions(const TToolArgs& args, TVerdictOptions& options, std::ostream& 
         }
         const std::string& value = args[++i];
         if (arg == "--folder") {
-            options.Folder = value;
+            // Paths inside the system are CP932; the command line gives UTF-8.
+            options.Folder = platform::Utf8ToCp932(value);
             haveFolder = true;
         } else if (value == "0" || value == "1") {
             options.PrecheckAttach = value == "1";
@@ -52,9 +55,11 @@ bool ReadOptions(const TToolArgs& args, TVerdictOptions& options, std::ostream& 
             return false;
         }
     }
-    if (!haveFolder) err << "marrowby-tool verdict: --folder DIR is required\n";
-    if (options.Files.empty()) err << "marrowby-tool verdict: no file given\n";
-    return haveFolder && !options.Files.empty();
+    if (options.Files.empty()) {
+        err << "marrowby-tool verdict: no file given\n";
+        return false;
+    }
+    return haveFolder || DefaultToolFolder("verdict", options.Folder, err);
 }
 
 } // namespace
@@ -69,9 +74,8 @@ int CmdVerdict(const TToolArgs& args, std::ostream& out, std::ostream& err) {
         err << "\n" << kHelp;
         return 2;
     }
-    // Paths inside the system are CP932; the command line gives UTF-8.
     TMessageFilterSet lists;
-    lists.SetFolder(platform::Utf8ToCp932(options.Folder));
+    lists.SetFolder(options.Folder);
     for (const TRuleLineError& skipped : lists.Load())
         err << "marrowby-tool verdict: skipped rule line "
             << platform::Cp932ToUtf8(FormatRuleLineError(skipped)) << "\n";

@@ -23,7 +23,10 @@ void PrintUsage(std::ostream& out) {
         out << "  " << command.Name
             << std::string(12 - std::min<std::size_t>(command.Name.size(), 11), ' ')
             << command.Summary << "\n";
-    out << "\n\"marrowby-tool COMMAND --help\" explains a command.\n";
+    out << "\nWithout --folder DIR, a command uses the gateway's default program folder: the\n"
+           "folder of this program when it holds a \"Msgbox\" folder and may be written, else\n"
+           "$XDG_DATA_HOME/Marrowby (~/.local/share/Marrowby), made when missing.\n"
+           "\"marrowby-tool COMMAND --help\" explains a command.\n";
 }
 
 } // namespace

@@ -1,14 +1,26 @@
 #include "tools/storeaccess.h"
 
 #include "platform/file.h"
+#include "platform/programfolder.h"
 #include "platform/text.h"
 #include "store/storelayout.h"
+
+bool DefaultToolFolder(std::string_view command, std::string& folder, std::ostream& err) {
+    const platform::TProgramFolder found = platform::DefaultProgramFolder();
+    if (found.Path.empty()) {
+        err << "marrowby-tool " << command << ": " << found.Error << "\n";
+        return false;
+    }
+    folder = found.Path;
+    return true;
+}
 
 bool ProgramFolderOption(std::string_view command, const TToolOptions& options, std::string& folder,
                          std::ostream& err) {
     const std::string* given = options.Value("--folder");
-    if (!given || given->empty()) {
-        err << "marrowby-tool " << command << ": --folder DIR is required\n";
+    if (!given) return DefaultToolFolder(command, folder, err);
+    if (given->empty()) {
+        err << "marrowby-tool " << command << ": --folder needs a folder\n";
         return false;
     }
     folder = platform::Utf8ToCp932(*given);

@@ -1,5 +1,5 @@
 #pragma once
-// What the store commands share: the program folder given with --folder,
+// What the store commands share: the program folder (--folder or the default),
 // the gateway's instance lock for commands that write, the loading of the
 // account list and the trash, and error reports on standard error.
 #include <memory>
@@ -19,8 +19,12 @@ struct TToolStores {
     TMessageBox DustBox;
 };
 
-// The folder of --folder in CP932 (the command line gives UTF-8); nothing,
-// with the reason on err, when it is missing or not a folder.
+// The gateway's default program folder (platform::DefaultProgramFolder) in
+// CP932; nothing, with the reason on err, when it cannot be made.
+bool DefaultToolFolder(std::string_view command, std::string& folder, std::ostream& err);
+// The folder of --folder in CP932 (the command line gives UTF-8), else the
+// default; nothing, with the reason on err, when the folder given is empty or
+// not a folder.
 bool ProgramFolderOption(std::string_view command, const TToolOptions& options, std::string& folder,
                          std::ostream& err);
 // Sets up the paths and loads the accounts (with checklists and inboxes) and the trash.

@@ -15,8 +15,11 @@
 
 namespace {
 
+// The lines of the cycles, without the start's line that names the program folder.
 QStringList LogLines(const TMarrowbyForm& form) {
-    return form.MemoLog->toPlainText().split('\n', Qt::SkipEmptyParts);
+    QStringList lines = form.MemoLog->toPlainText().split('\n', Qt::SkipEmptyParts);
+    lines.removeIf([](const QString& line) { return line.startsWith("ﾃﾞｰﾀﾌｫﾙﾀﾞ: "); });
+    return lines;
 }
 
 bool IsTimeLine(const QString& line) {

@@ -2,6 +2,7 @@
 // a window driven by signals.
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -44,10 +46,12 @@ protected:
         environment.remove("WAYLAND_DISPLAY");
     }
 
-    void Start(QProcess& process, const QString& folder) {
+    void Start(QProcess& process, const QString& folder,
+               const QString& program = MARROWBY_PROGRAM) {
+        QStringList args{"--headless", "--port", QString::number(FreePort())};
+        if (!folder.isEmpty()) args << "--folder" << folder;
         process.setProcessEnvironment(environment);
-        process.start(MARROWBY_PROGRAM,
-                      {"--headless", "--folder", folder, "--port", QString::number(FreePort())});
+        process.start(program, args);
         ASSERT_TRUE(process.waitForStarted(WaitMs));
     }
 
@@ -69,9 +73,23 @@ protected:
         return false;
     }
 
-    static bool WaitUntilReady(QProcess& process) {
+    static bool WaitUntilReady(QProcess& process, QStringList* seen = nullptr) {
         return WaitForLine(process, QProcess::StandardError,
-                           QRegularExpression("running without a window"));
+                           QRegularExpression("running without a window"), seen);
+    }
+
+    // The first line of the log names the program folder.
+    static bool WaitForFolderLine(QProcess& process, const QString& folder) {
+        return WaitForLine(
+            process, QProcess::StandardOutput,
+            QRegularExpression("^" + QRegularExpression::escape(QString("ﾃﾞｰﾀﾌｫﾙﾀﾞ: ") + folder) +
+                               "$"));
+    }
+
+    static void Stop(QProcess& process) {
+        kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ASSERT_TRUE(process.waitForFinished(WaitMs));
+        EXPECT_EQ(process.exitCode(), 0);
     }
 
     QTemporaryDir base;
@@ -104,6 +122,7 @@ TEST_F(ProgramRun, HeadlessChecksOnSigusr1AndEndsOnSigterm) {
     ASSERT_TRUE(WaitUntilReady(process));
     for (const char* name : {"Msgbox", "Dustbox", "Temp", "ServerLog", "ClientLog", "cgi"})
         EXPECT_TRUE(QDir(folder + "/" + name).exists()) << name;
+    ASSERT_TRUE(WaitForFolderLine(process, folder + "/"));
 
     kill(static_cast<pid_t>(process.processId()), SIGUSR1);
     const QRegularExpression time("^\\d\\d:\\d\\d:\\d\\d$");
@@ -119,6 +138,37 @@ TEST_F(ProgramRun, HeadlessChecksOnSigusr1AndEndsOnSigterm) {
     QSettings settings(base.filePath("config/Pellwick/Marrowby.conf"), QSettings::IniFormat);
     EXPECT_EQ(settings.value("Settings/checkspan").toInt(), 5);
     EXPECT_EQ(settings.value("Settings/state").toInt(), 0);
+}
+
+TEST_F(ProgramRun, WithoutFolderTheUserDataFolderIsMadeAndUsed) {
+    environment.insert("XDG_DATA_HOME", base.filePath("data"));
+    const QString folder = base.filePath("data/Marrowby");
+    QProcess process;
+    Start(process, {});
+    QStringList start;
+    ASSERT_TRUE(WaitUntilReady(process, &start));
+    EXPECT_TRUE(start.last().contains(folder + "/")) << start.join('|').toStdString();
+    ASSERT_TRUE(WaitForFolderLine(process, folder + "/"));
+    struct stat made {};
+    ASSERT_EQ(stat(folder.toLocal8Bit().constData(), &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0700u);
+    EXPECT_TRUE(QDir(folder + "/Msgbox").exists());
+    EXPECT_FALSE(QDir(QFileInfo(MARROWBY_PROGRAM).dir().filePath("Msgbox")).exists());
+    Stop(process);
+}
+
+TEST_F(ProgramRun, LayoutBesideTheExecutableIsKept) {
+    environment.insert("XDG_DATA_HOME", base.filePath("data"));
+    const QString folder = base.filePath("portable");
+    ASSERT_TRUE(QDir().mkpath(folder + "/Msgbox"));
+    ASSERT_TRUE(QFile::copy(MARROWBY_PROGRAM, folder + "/marrowby"));
+    QProcess process;
+    Start(process, {}, folder + "/marrowby");
+    ASSERT_TRUE(WaitUntilReady(process));
+    ASSERT_TRUE(WaitForFolderLine(process, folder + "/"));
+    EXPECT_TRUE(QDir(folder + "/cgi").exists());
+    EXPECT_FALSE(QDir(base.filePath("data/Marrowby")).exists());
+    Stop(process);
 }
 
 TEST_F(ProgramRun, SigintEndsTheSameWay) {

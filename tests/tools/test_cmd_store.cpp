@@ -27,8 +27,13 @@ protected:
         // A private lock folder, so that a gateway running for the user does not interfere.
         ASSERT_TRUE(platform::ForceDirectories(dir + "/run"));
         setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
+        // The default program folder, for commands without --folder.
+        setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void TearDown() override {
+        unsetenv("XDG_DATA_HOME");
+        std::filesystem::remove_all(dir);
+    }
 
     ToolRun Tool(TToolArgs args) {
         std::ostringstream out, err;
@@ -99,7 +104,7 @@ TEST_F(ToolStore, AccountsAddRefusesWhatTheDialogRefuses) {
     EXPECT_EQ(Tool({"accounts", "--folder", dir, "add", "q", "--host", "h"}).Status, 2);
     EXPECT_EQ(Tool({"accounts", "--folder", dir, "add"}).Status, 2);
     EXPECT_EQ(Tool({"accounts", "--folder", dir, "--bogus"}).Status, 2);
-    EXPECT_EQ(Tool({"accounts"}).Status, 2);
+    EXPECT_EQ(Tool({"accounts", "--folder="}).Status, 2);
     EXPECT_EQ(Tool({"accounts", "--folder", dir + "/none"}).Status, 2);
     EXPECT_EQ(Tool({"accounts", "--folder", dir}).Out.find("\"name\":\"p\""), std::string::npos);
 }
@@ -163,6 +168,23 @@ TEST_F(ToolStore, WritingCommandsRefuseWhileTheGatewayRuns) {
     EXPECT_EQ(Tool({"accounts", "--folder", dir}).Status, 0);
     EXPECT_EQ(Tool({"mailbox", "--folder", dir}).Status, 0);
     EXPECT_FALSE(platform::DirectoryExists(Msgbox() + "mbx.work"));
+}
+
+TEST_F(ToolStore, WithoutFolderTheGatewaysDefaultFolderIsUsed) {
+    // This test program's folder holds no layout, so the user's data folder serves.
+    const std::string folder = dir + "/data/Marrowby";
+    EXPECT_EQ(Tool({"accounts"}).Status, 0);
+    EXPECT_TRUE(platform::DirectoryExists(folder));
+    ASSERT_EQ(
+        Tool({"accounts", "add", "home", "--host", "h", "--user", "u", "--password", "p"}).Status,
+        0);
+    EXPECT_TRUE(platform::FileExists(folder + "/Msgbox/accounts.dat"));
+    EXPECT_NE(Tool({"accounts", "--folder", folder}).Out.find("\"name\":\"home\""),
+              std::string::npos);
+    EXPECT_EQ(Tool({"mailbox", "--account", "home"}).Status, 0);
+    ASSERT_TRUE(platform::ForceDirectories(folder + "/cgi"));
+    ASSERT_TRUE(platform::WriteFile(dir + "/m.eml", "Subject: hi\r\n\r\nbody\r\n"));
+    EXPECT_EQ(Tool({"verdict", dir + "/m.eml"}).Out, dir + "/m.eml\taccept\t\n");
 }
 
 } // namespace

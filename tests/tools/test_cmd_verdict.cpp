@@ -54,7 +54,7 @@ TEST_F(CmdVerdictTest, OneLinePerFile) {
 
 TEST_F(CmdVerdictTest, BadArgumentsAndFiles) {
     const std::vector<std::string> bad[] = {
-        {Folder.File("plain.eml")},
+        {},
         {"--folder", Folder.Path},
         {"--folder"},
         {"--folder", Folder.Path, "--precheck-attach", "yes", Folder.File("plain.eml")},
