@@ -1,29 +1,33 @@
 #include "app/trayicons.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPixmap>
+#include <QSvgRenderer>
 
 namespace {
 
-// An envelope on a coloured disc; the colour tells the state.
-QPixmap Draw(int size, const QColor& disc, bool flag) {
+const char* const IconResource = ":/icons/org.pellwick.marrowby.svg";
+// The disc's colour in the icon file; each tray picture puts its own there.
+const QByteArray IconDiscColour = "#7896be";
+
+QByteArray IconSource() {
+    QFile file(IconResource);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The icon with the disc in the state's colour; a red flag tells of new mail.
+QPixmap Draw(QSvgRenderer& renderer, int size, bool flag) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 32.0, size / 32.0);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(disc);
-    painter.drawEllipse(QRectF(1, 1, 30, 30));
-    painter.setBrush(Qt::white);
-    painter.setPen(QPen(QColor(60, 60, 60), 1.2));
-    painter.drawRect(QRectF(7, 10, 18, 12));
-    painter.drawLine(QPointF(7, 10), QPointF(16, 17));
-    painter.drawLine(QPointF(25, 10), QPointF(16, 17));
+    renderer.render(&painter, QRectF(0, 0, size, size));
     if (flag) {
-        painter.setPen(Qt::NoPen);
+        painter.scale(size / 32.0, size / 32.0);
+        painter.setPen(QPen(Qt::white, 1));
         painter.setBrush(QColor(230, 40, 40));
-        painter.drawEllipse(QRectF(21, 3, 9, 9));
+        painter.drawEllipse(QRectF(20.5, 2.5, 10, 10));
     }
     return pixmap;
 }
@@ -34,7 +38,7 @@ QIcon MakeTrayIcon(TTrayPicture picture) {
     QColor disc;
     switch (picture) {
     case TTrayPicture::Idle:
-        disc = QColor(120, 150, 190);
+        disc = QColor(0x78, 0x96, 0xbe);
         break;
     case TTrayPicture::Received:
         disc = QColor(240, 170, 40);
@@ -43,8 +47,9 @@ QIcon MakeTrayIcon(TTrayPicture picture) {
         disc = QColor(70, 170, 90);
         break;
     }
+    QSvgRenderer renderer(IconSource().replace(IconDiscColour, disc.name().toLatin1()));
     QIcon icon;
     for (int size : {16, 22, 32, 48})
-        icon.addPixmap(Draw(size, disc, picture == TTrayPicture::Received));
+        icon.addPixmap(Draw(renderer, size, picture == TTrayPicture::Received));
     return icon;
 }

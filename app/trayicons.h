@@ -1,6 +1,7 @@
 #pragma once
-// The three tray pictures, drawn at run time: idle, mail received, and
-// responding to a local mail client.
+// The three tray pictures, drawn from the program's icon (the SVG that is
+// installed with it): idle, mail received, and responding to a local mail
+// client. The idle picture is the window's icon too.
 #include <QIcon>
 
 enum class TTrayPicture { Idle, Received, Responding };

@@ -9,8 +9,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   # regular expressions, MD5 (and later TLS)
   libpcre2-dev libssl-dev
-  # GUI: Qt and its own Japanese texts (qtbase_ja)
-  qt6-base-dev qt6-translations-l10n
+  # GUI: Qt, its SVG renderer (the icon) and its own Japanese texts (qtbase_ja)
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # fuzz targets (libFuzzer) and the sanitizer runtimes of clang
