@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARROWBY_TESTS=OFF >/dev/null
+# GUI on: scripts/bench.sh shares this tree and builds it without the Qt programs.
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARROWBY_TESTS=OFF \
+  -DMARROWBY_GUI=ON >/dev/null
 cmake --build build/release
 program=build/release/app/marrowby
 if [[ ! -x $program ]]; then

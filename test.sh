@@ -22,7 +22,9 @@ else
   export UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1 ${UBSAN_OPTIONS:-}"
 fi
 
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${cfg[@]}" >/dev/null
+# The package test makes its Debian package from this tree: install under /usr.
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_INSTALL_PREFIX=/usr "${cfg[@]}" \
+  >/dev/null
 cmake --build "$dir"
 run=(ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" "$@")
 if [[ $mode == tsan ]]; then

@@ -11,6 +11,8 @@ PACKAGES=(
   libpcre2-dev libssl-dev
   # GUI: Qt, its SVG renderer (the icon) and its own Japanese texts (qtbase_ja)
   qt6-base-dev qt6-svg-dev qt6-translations-l10n
+  # the Debian package and the checks of what installs with the program
+  dpkg-dev file libcap2-bin desktop-file-utils appstream man-db
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # fuzz targets (libFuzzer) and the sanitizer runtimes of clang
