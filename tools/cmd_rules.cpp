@@ -26,12 +26,13 @@ namespace {
 constexpr std::string_view kCommand = "rules";
 
 constexpr std::string_view kHelp =
-    "Usage: marrowby-tool rules --folder DIR [LIST]\n"
-    "       marrowby-tool rules --folder DIR LIST add FIELD... [OPTION...]\n"
-    "       marrowby-tool rules --folder DIR LIST remove N\n"
-    "DIR is the program folder of the gateway; the rule files are in DIR/cgi. Without add\n"
-    "or remove, prints the rules of LIST, or of all nine lists, one per line: the list, the\n"
-    "rule's number and the columns the filter dialog shows, separated by tabs (UTF-8).\n"
+    "Usage: marrowby-tool rules [--folder DIR] [LIST]\n"
+    "       marrowby-tool rules [--folder DIR] LIST add FIELD... [OPTION...]\n"
+    "       marrowby-tool rules [--folder DIR] LIST remove N\n"
+    "DIR is the program folder of the gateway (default: see marrowby-tool --help); the rule\n"
+    "files are in DIR/cgi. Without add or remove, prints the rules of LIST, or of all nine\n"
+    "lists, one per line: the list, the rule's number and the columns the filter dialog\n"
+    "shows, separated by tabs (UTF-8).\n"
     "\n"
     "A downloaded message is judged by the lists in this order; the first rule that\n"
     "matches decides:\n"

@@ -17,6 +17,8 @@ protected:
         // A private lock folder, so that a gateway running for the user does not interfere.
         ASSERT_TRUE(platform::ForceDirectories(Folder.File("run")));
         setenv("XDG_RUNTIME_DIR", Folder.File("run").c_str(), 1);
+        // The default program folder, should a command run without --folder.
+        setenv("XDG_DATA_HOME", Folder.File("data").c_str(), 1);
     }
 
     int Run(std::vector<std::string> args) {
@@ -151,8 +153,8 @@ TEST_F(CmdRulesTest, Refusals) {
 
     Out.str("");
     Err.str("");
-    EXPECT_EQ(RunTool({"rules", "subject"}, Out, Err), 2);
-    EXPECT_NE(Err.str().find("--folder DIR is required"), std::string::npos);
+    EXPECT_EQ(RunTool({"rules", "--folder=", "subject"}, Out, Err), 2);
+    EXPECT_NE(Err.str().find("--folder needs a folder"), std::string::npos);
 }
 
 TEST_F(CmdRulesTest, WritingRefusesWhileTheGatewayRuns) {

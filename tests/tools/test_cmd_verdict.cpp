@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "filter/filtertesthelp.h"
@@ -21,6 +22,8 @@ protected:
               "--b\r\nContent-Type: application/octet-stream; name=\"run.exe\"\r\n\r\nMZ\r\n"
               "--b--\r\n");
         Write("plain.eml", "From: c@d.jp\r\nSubject: hello\r\n\r\nhi\r\n");
+        // The default program folder, should a command run without --folder.
+        setenv("XDG_DATA_HOME", Folder.File("data").c_str(), 1);
     }
 
     void Write(const std::string& name, std::string_view bytes) {
