@@ -11,6 +11,9 @@ PACKAGES=(
   libpcre2-dev libssl-dev
   # GUI: Qt, its SVG renderer (the icon) and its own Japanese texts (qtbase_ja)
   qt6-base-dev qt6-svg-dev qt6-translations-l10n
+  # passwords in the desktop's secret store: QtKeychain, which loads libsecret
+  # at run time; GNOME Keyring and a private session bus for its tests
+  qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus-daemon
   # the Debian package and the checks of what installs with the program
   dpkg-dev file libcap2-bin desktop-file-utils appstream man-db
   # tests and benchmarks
