@@ -43,6 +43,16 @@ std::string TrimAccountName(std::string_view text) {
     return std::string(text);
 }
 
+bool HasControlByte(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
+std::string ControlByteMessage(std::string_view caption) {
+    return std::string(caption) + Sjis("に改行やﾀﾌﾞなどの制御文字は使えません");
+}
+
 std::optional<std::string> CheckAccountName(const TPop3AccountList& list, std::string_view name,
                                             const TPop3AccountItemBase* editing,
                                             std::string_view caption) {
@@ -50,6 +60,7 @@ std::optional<std::string> CheckAccountName(const TPop3AccountList& list, std::s
     std::string head(caption);
     if (text.empty()) return head + Sjis("は 1 文字以上を入力してください");
     if (HasForbiddenCharacter(text)) return head + Sjis("は半角英数字を指定してください");
+    if (HasControlByte(text)) return ControlByteMessage(caption);
     if (Registered(list, text, editing))
         return head + Sjis("「") + text + Sjis("」は、すでに登録されています");
     return std::nullopt;

@@ -1,10 +1,8 @@
 // marrowby-tool accounts: lists, adds and removes the remote POP3 accounts
 // of a program folder, as the account dialog does.
-#include <filesystem>
-#include <system_error>
-
 #include "platform/file.h"
 #include "platform/text.h"
+#include "store/accountfolder.h"
 #include "store/accountname.h"
 #include "store/numberitem.h"
 #include "store/storelayout.h"
@@ -56,12 +54,17 @@ int Save(const TToolStores& stores, std::ostream& err) {
     return 1;
 }
 
-// The connection values of add, checked; an empty text is refused like an empty field.
+// The connection values of add, checked; an empty text is refused like an
+// empty field, and a control byte would split the account's line.
 bool Connection(const TToolOptions& options, std::int32_t& port, std::ostream& err) {
     for (std::string_view name : {"--host", "--user", "--password"}) {
         const std::string* value = options.Value(name);
         if (!value || value->empty()) {
             err << "marrowby-tool accounts add: " << name << " is required\n";
+            return false;
+        }
+        if (HasControlByte(*value)) {
+            err << "marrowby-tool accounts add: " << name << " may not hold control characters\n";
             return false;
         }
     }
@@ -91,24 +94,20 @@ int Add(TToolStores& stores, const std::string& givenName, const TToolOptions& o
     TPop3AccountItem* account =
         stores.Accounts.Add(name, cp932("--user"), cp932("--password"), cp932("--host"), port,
                             options.Has("--apop"), options.Has("--stay"));
-    if (!platform::ForceDirectories(account->GetFolder())) {
-        err << "marrowby-tool accounts add: cannot make the folder "
-            << platform::NativePath(account->GetFolder()) << "\n";
+    std::string error;
+    if (!MakeAccountFolder(account->GetFolder(), &error)) {
+        ReportErrors("accounts add", error, err);
         return 1;
     }
     return Save(stores, err);
 }
 
 // Deletes the files of the account folder, then the folder, as the account
-// dialog does; sub-folders are not the gateway's and stay.
+// dialog does.
 bool Purge(const std::string& folder, std::ostream& err) {
-    for (const std::string& name : platform::FindFiles(folder, ""))
-        platform::DeleteFile(platform::IncludeTrailingSeparator(folder) + name);
-    std::error_code ec;
-    std::filesystem::remove(platform::NativePath(folder), ec);
-    if (!ec) return true;
-    err << "marrowby-tool accounts remove: cannot remove " << platform::NativePath(folder) << ": "
-        << ec.message() << "\n";
+    std::string error;
+    if (RemoveAccountFolder(folder, &error)) return true;
+    ReportErrors("accounts remove", error, err);
     return false;
 }
 

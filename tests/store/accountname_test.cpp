@@ -34,9 +34,20 @@ TEST(AccountName, Checks) {
         {" home", nullptr, taken("home")},
         {"HOME", nullptr, taken("HOME")},
         {"home", home, std::nullopt}, // updating without changing the name
+        {"a\r\nb", nullptr,
+         caption + platform::Utf8ToCp932("に改行やﾀﾌﾞなどの制御文字は使えません")},
+        {"a\x7f", nullptr,
+         caption + platform::Utf8ToCp932("に改行やﾀﾌﾞなどの制御文字は使えません")},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CheckAccountName(list, c.name, c.editing, caption), c.message) << c.name;
     EXPECT_EQ(caption, platform::Utf8ToCp932("設定名"));
     EXPECT_EQ(TrimAccountName("\r\n name \x01"), "name");
+}
+
+TEST(AccountName, ControlBytes) {
+    EXPECT_FALSE(HasControlByte("plain text \x81\x40\x83\x7e\xfc\xfc ~"));
+    for (const char* text : {"\t", "a\rb", "\n", "\x1f", "\x7f", "\x81"})
+        EXPECT_TRUE(HasControlByte(text) == (text[0] != '\x81')) << text;
+    EXPECT_TRUE(HasControlByte(std::string_view("a\0b", 3)));
 }

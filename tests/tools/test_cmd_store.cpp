@@ -94,6 +94,8 @@ TEST_F(ToolStore, AccountsAddRefusesWhatTheDialogRefuses) {
         {"a%b", 1, "設定名は半角英数字を指定してください"},
         {"a/b", 1, "設定名は半角英数字を指定してください"},
         {"home", 1, "設定名「home」は、すでに登録されています"},
+        {"HOME", 1, "設定名「HOME」は、すでに登録されています"},
+        {"a\tb", 1, "設定名に改行やﾀﾌﾞなどの制御文字は使えません"},
     };
     for (const auto& c : cases) {
         ToolRun run = AddAccount(c.name);
@@ -101,6 +103,11 @@ TEST_F(ToolStore, AccountsAddRefusesWhatTheDialogRefuses) {
         EXPECT_EQ(run.Err, "marrowby-tool accounts add: " + c.message + "\n");
     }
     EXPECT_EQ(AddAccount("p", {"--port", "http"}).Status, 2);
+    ToolRun split = Tool({"accounts", "--folder", dir, "add", "q", "--host", "h", "--user", "u",
+                          "--password", "p\r\nq,u,p,evil"});
+    EXPECT_EQ(split.Status, 2);
+    EXPECT_EQ(split.Err,
+              "marrowby-tool accounts add: --password may not hold control characters\n");
     EXPECT_EQ(Tool({"accounts", "--folder", dir, "add", "q", "--host", "h"}).Status, 2);
     EXPECT_EQ(Tool({"accounts", "--folder", dir, "add"}).Status, 2);
     EXPECT_EQ(Tool({"accounts", "--folder", dir, "--bogus"}).Status, 2);
