@@ -35,7 +35,7 @@ int Run(int argc, char** argv, const TCommandLine& command, const std::string& f
     TAppOptions options{folder, command.Port, command.Headless};
     TMarrowbyForm form(options);
     TMarrowFilterForm filterForm(options.ProgramFolder, &form);
-    TMarrowAccountForm accountForm(&form);
+    TMarrowAccountForm accountForm(options.ProgramFolder, &form);
     form.SetDialogs(&filterForm, &accountForm);
 
     TSignalBridge bridge(&app);

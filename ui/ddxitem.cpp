@@ -95,7 +95,7 @@ bool TDDXString::IsModified() const {
     return GetControlEdit()->isModified();
 }
 
-bool TDDXString::Validate(std::string& msg) {
+bool TDDXString::ValidateLength(std::string& msg) const {
     const int length = static_cast<int>(EditText().size());
     if (length < FMinlen) {
         msg = Message(GetCaption(), TextMinLength, FMinlen);
@@ -105,7 +105,11 @@ bool TDDXString::Validate(std::string& msg) {
         msg = Message(GetCaption(), TextMaxLength, FMaxlen);
         return false;
     }
-    return TDDXItem::Validate(msg);
+    return true;
+}
+
+bool TDDXString::Validate(std::string& msg) {
+    return ValidateLength(msg) && TDDXItem::Validate(msg);
 }
 
 void TDDXString::Upload() {

@@ -67,7 +67,10 @@ public:
     int GetMinlen() const { return FMinlen; }
 
 protected:
-    std::string EditText() const; // the edit's text as CP932
+    // The edit's text as CP932, as the kind reads it.
+    virtual std::string EditText() const;
+    // The length rules on EditText; the message when they refuse it.
+    bool ValidateLength(std::string& msg) const;
 
 private:
     int FMaxlen;

@@ -1,16 +1,97 @@
 #pragma once
 // The account dialog: registers, edits, orders and deletes the remote POP3
-// accounts. Closing it returns 1.
+// accounts. It works on its own list, loaded from "accounts.dat" each time
+// it is shown and saved when it closes (it returns 1); the main window saves
+// its list before and reloads it after. Adding makes the account's folder,
+// renaming moves it, deleting removes it with the stored mail, at once.
 #include <QDialog>
+#include <QMetaObject>
+#include <memory>
+#include <string>
 
+class QCheckBox;
+class QFormLayout;
+class QLineEdit;
 class QPushButton;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TDDX;
+class TDDXAccount;
+class TPop3AccountItem;
+class TPop3AccountList;
+enum class TReorderPicture;
 
 class TMarrowAccountForm : public QDialog {
     Q_OBJECT
 public:
     static constexpr int ResultClose = 1;
 
-    explicit TMarrowAccountForm(QWidget* parent = nullptr);
+    // FormCreate: the list of programFolder's "Msgbox" and the seven bindings.
+    explicit TMarrowAccountForm(const std::string& programFolder, QWidget* parent = nullptr);
+    ~TMarrowAccountForm() override;
 
+    // The idle rule of the buttons; runs whenever the event loop has nothing
+    // left to do while the dialog is shown.
+    void AppIdle();
+    // FormClose as well, for every way of closing.
+    void done(int result) override;
+
+    QTreeWidget* LVAccounts;
+    QToolBar* ToolBar1;
+    QToolButton* TBUp;
+    QToolButton* TBDown;
+    QToolButton* TBTop;
+    QToolButton* TBBottom;
+    QLineEdit* EditAccount;
+    QLineEdit* EditHost;
+    QLineEdit* EditUserID;
+    QLineEdit* EditPassword;
+    QLineEdit* EditPort;
+    QCheckBox* CheckAPOP;
+    QCheckBox* CheckStay;
+    QPushButton* ButtonAddAccount;
+    QPushButton* ButtonDelAccount;
+    QPushButton* ButtonUpdAccount;
     QPushButton* ButtonClose;
+    // Items: 0 name, 1 host, 2 user, 3 password, 4 port, 5 APOP, 6 stay.
+    TDDX* DDX1;
+    std::unique_ptr<TPop3AccountList> Pop3AccountList1;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    // creation (marrowaccountform.cpp)
+    void BuildLayout();
+    QWidget* BuildListPanel();
+    QWidget* BuildFields();
+    QToolButton* MakeMoveButton(const char* name, const char* hint, TReorderPicture picture);
+    void AddDDXItems();
+    void ConnectHandlers();
+
+    // showing and closing
+    void FormShow();
+    void FormClose();
+    void ResetFields();
+    bool AskRetrySave(const std::string& error);
+
+    // the commands (accountcommands.cpp)
+    void LVAccountsSelectItem();
+    void ButtonAddAccountClick();
+    void ButtonUpdAccountClick();
+    void ButtonDelAccountClick();
+    void MoveSelected(int target);
+    // The row of a record, filled from it; inserted at index (appended when -1).
+    QTreeWidgetItem* InsertRow(TPop3AccountItem* record, int index = -1);
+    void FillRow(QTreeWidgetItem* row, const TPop3AccountItem& record);
+    TPop3AccountItem* SelectedRecord() const;
+    int SelectedIndex() const;
+    void ShowError(const QString& text);
+
+    // Where the later connection rows (security, sign-in) are added.
+    QFormLayout* FFields = nullptr;
+    TDDXAccount* FNameItem = nullptr;
+    QMetaObject::Connection FIdleHook;
 };

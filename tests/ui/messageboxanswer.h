@@ -4,20 +4,23 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <functional>
 
+// before, when given, runs first, while the box is up.
 struct TMessageBoxAnswer {
     QString Title, Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
     bool Seen = false;
 
-    void Arm(QMessageBox::StandardButton button) {
-        QTimer::singleShot(0, [this, button] {
+    void Arm(QMessageBox::StandardButton button, std::function<void()> before = {}) {
+        QTimer::singleShot(0, [this, button, before] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
             Seen = true;
             Title = box->windowTitle();
             Text = box->text();
             Icon = box->icon();
+            if (before) before();
             box->button(button)->click();
         });
     }
