@@ -15,8 +15,9 @@ void TMarrowbyForm::Timer1Timer() {
 
 void TMarrowbyForm::ButtonExecClick() {
     // The button is disabled during a cycle; the tray menu and the signal
-    // SIGUSR1 must not restart a running cycle either.
-    if (CheckingAccount()) return;
+    // SIGUSR1 must not restart a running cycle either, nor start one while
+    // the account dialog edits the accounts on file.
+    if (CheckingAccount() || AccountDialogOpen()) return;
     StartCheck();
 }
 

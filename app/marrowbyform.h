@@ -218,7 +218,12 @@ private:
     TPop3AccountItem* CheckingAccount() const { return AccountAt(FCheckIndex); }
     TPop3AccountItem* ErasingAccount() const { return AccountAt(FEraseIndex); }
     void LoadAccounts();
-    void SaveAccounts();
+    // False when the account list could not be written (the user is told).
+    bool SaveAccounts();
+    // The account dialog is shown: the accounts are being edited on file.
+    bool AccountDialogOpen() const;
+    // Ends the account dialog, saving its list, and reloads the window's.
+    void CloseAccountDialog();
     void LoadFilters();
     void ReportError(const std::string& text);
     void StartCheck();

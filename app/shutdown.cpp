@@ -51,6 +51,7 @@ bool TMarrowbyForm::FormCloseQuery() {
 void TMarrowbyForm::Shutdown() {
     if (FClosing) return;
     FClosing = true;
+    CloseAccountDialog();
     TrayDelete();
     SavePlacement();
     SaveSettings();

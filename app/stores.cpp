@@ -26,10 +26,12 @@ void TMarrowbyForm::LoadAccounts() {
 
 // Nothing is lost when a file cannot be written: the old one stays, and
 // the user is told which and why.
-void TMarrowbyForm::SaveAccounts() {
+bool TMarrowbyForm::SaveAccounts() {
     std::string error;
-    if (!Pop3AccountList1->Save(&error)) ReportError(error);
+    const bool saved = Pop3AccountList1->Save(&error);
+    if (!saved) ReportError(error);
     SaveMailboxes(nullptr);
+    return saved;
 }
 
 void TMarrowbyForm::ReportError(const std::string& text) {
