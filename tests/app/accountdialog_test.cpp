@@ -3,7 +3,6 @@
 // without a restart, and the dialog never opens under a local session that
 // holds an account (nor may a session log in while it is open).
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,16 +21,6 @@
 #include "ui/marrowaccountform.h"
 
 namespace {
-
-// Lets the window handle what the sessions posted until cond holds (10 s at most).
-template <class Cond>
-bool ProcessUntil(Cond cond) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!cond() && timer.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return cond();
-}
 
 // A mail client talking to the local server line by line, while the
 // window goes on answering its requests.

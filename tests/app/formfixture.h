@@ -3,6 +3,7 @@
 // and the tests' view of its private fields.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -39,6 +40,17 @@ struct TMarrowbyFormAccess {
         return f.FilterMessage(comment, message);
     }
 };
+
+// Lets the window handle its events (what the sessions and threads posted)
+// until cond holds, 10 s at most; the last value of cond.
+template <class Cond>
+bool ProcessUntil(Cond cond) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!cond() && timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return cond();
+}
 
 // UTF-8 text as the system's CP932.
 inline std::string Cp(const char* utf8) {

@@ -135,16 +135,6 @@ protected:
         }
         return answers;
     }
-    // Lets the window handle what the sessions posted until cond holds (5 s at most).
-    template <class Cond>
-    bool ProcessUntil(Cond cond) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!cond() && timer.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return cond();
-    }
-
     std::unique_ptr<TMarrowbyForm> Form;
     int Port = 0;
 };

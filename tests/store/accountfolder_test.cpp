@@ -4,18 +4,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/file.h"
+#include "storefixture.h"
 
 namespace {
 
-class AccountFolder : public ::testing::Test {
+class AccountFolder : public StoreTest {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/mb-accountfolder-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        base = std::string(tmpl) + "/Msgbox/";
-    }
-    void TearDown() override {
-        std::filesystem::remove_all(std::filesystem::path(base).parent_path().parent_path());
+        StoreTest::SetUp();
+        base = dir + "Msgbox/";
     }
     std::string base;
 };

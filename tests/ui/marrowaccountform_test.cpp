@@ -20,6 +20,7 @@
 
 #include "foundation/datafile.h"
 #include "platform/file.h"
+#include "store/messagebox.h"
 #include "store/pop3accountlist.h"
 #include "store/storelayout.h"
 #include "tests/ui/ddxtesthelp.h"
@@ -455,4 +456,39 @@ TEST_F(AccountForm, AFailedSaveTellsWhyAndMayBeTriedAgain) {
                                    ? std::vector<std::string>{"home,u,p,h,110,0,0"}
                                    : std::vector<std::string>{});
     }
+}
+
+TEST_F(AccountForm, AddingTakesOverAFolderLeftBehindAndNeedsItsFolder) {
+    // An account removed without its mail left its folder: the same name
+    // finds the mail again instead of hiding it behind an empty index.
+    const std::string entry = "uid-1,1.eml,4,0,text/plain,s,f,\"2024/05/01 10:00:00\","
+                              "\"2024/05/01 10:00:00\",\"2024/05/01 10:00:00\",,";
+    ASSERT_TRUE(platform::ForceDirectories(Msgbox() + "mbx.home"));
+    ASSERT_TRUE(platform::WriteFile(Msgbox() + "mbx.home/1.eml", "mail"));
+    ASSERT_TRUE(platform::WriteFile(Msgbox() + "mbx.home/messages.idx", entry + "\r\n"));
+    ASSERT_TRUE(platform::WriteFile(Msgbox() + "mbx.home/exclude.txt", "A1\r\n"));
+    Open();
+    Fill({"home", "h", "u", "p", "110"});
+    Click("ButtonAddAccount");
+    Close();
+    TMessageBox kept;
+    kept.LoadFromFile(Msgbox() + "mbx.home/messages.idx");
+    ASSERT_EQ(kept.GetCount(), 1);
+    EXPECT_EQ(kept.GetMessages(0)->UID, "uid-1");
+    EXPECT_EQ(platform::ReadFile(Msgbox() + "mbx.home/exclude.txt"), "A1\r\n");
+
+    // A file where the folder belongs: the account is not registered.
+    ASSERT_TRUE(platform::WriteFile(Msgbox() + "mbx.work", "in the way"));
+    Open();
+    Fill({"work", "h", "u", "p", "110"});
+    TMessageBoxAnswer answer;
+    answer.Arm(QMessageBox::Ok);
+    Click("ButtonAddAccount");
+    EXPECT_EQ(answer.Text, Q("ｱｶｳﾝﾄのﾌｫﾙﾀﾞを作成できないため、登録できません\n") +
+                               QString::fromStdString(
+                                   Msgbox() + "mbx.work: " +
+                                   std::make_error_code(std::errc::not_a_directory).message()));
+    EXPECT_EQ(Rows(), QStringList{"home"});
+    Close();
+    EXPECT_EQ(ListLines(), std::vector<std::string>{"home,u,p,h,110,0,0"});
 }
