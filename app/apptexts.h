@@ -24,4 +24,23 @@ inline constexpr const char* const CloseTail[] = {
     "数分経っても通信ﾛｸﾞに変化がない場合以外は、なるべく作業を続けてください",
 };
 
+// The question before a message is opened, the first that applies.
+inline constexpr const char* OpenProgram =
+    "このﾒｯｾｰｼﾞにはﾌﾟﾛｸﾞﾗﾑが含まれています\r\n"
+    "ﾌﾟﾛｸﾞﾗﾑにはｳｨﾙｽなどが含まれているかも知れません\r\nこのﾒｯｾｰｼﾞを読みますか？";
+inline constexpr const char* OpenHtml =
+    "このﾒｯｾｰｼﾞはHTMLﾒｯｾｰｼﾞです\r\n"
+    "HTMLﾒｯｾｰｼﾞには危険なｽｸﾘﾌﾟﾄが含まれている可能性があります\r\nこのﾒｯｾｰｼﾞを読みますか？";
+inline constexpr const char* OpenBinary =
+    "このﾒｯｾｰｼﾞにはﾊﾞｲﾅﾘﾌｧｲﾙが含まれています\r\n"
+    "通常は安全ですが、未知の危険なﾌﾟﾛｸﾞﾗﾑである可能性もあります\r\nこのﾒｯｾｰｼﾞを読みますか？";
+
+// What the viewer's commands tell when the file system or the desktop fails;
+// the path and the reason follow on lines of their own.
+inline constexpr const char* TempCopyFailed = "一時ﾌｧｲﾙを作成できません";
+inline constexpr const char* DesktopOpenFailed =
+    "開けません (xdg-open がないか、このﾌｧｲﾙを開くﾌﾟﾛｸﾞﾗﾑが登録されていません)";
+inline constexpr const char* EditorStartFailed = "ｴﾃﾞｨﾀを起動できません";
+inline constexpr const char* SaveFailed = "保存できません";
+
 } // namespace apptext

@@ -75,9 +75,6 @@ void TMarrowbyForm::ConnectHandlers() {
     connect(ButtonSaveSetup, &QPushButton::clicked, this, &TMarrowbyForm::ButtonSaveSetupClick);
     connect(ButtonFilter, &QPushButton::clicked, this, &TMarrowbyForm::ButtonFilterClick);
     connect(ButtonAccount, &QPushButton::clicked, this, &TMarrowbyForm::ButtonAccountClick);
-    connect(ButtonRecvFolder, &QPushButton::clicked, this, &TMarrowbyForm::ButtonRecvFolderClick);
-    connect(ButtonDustFolder, &QPushButton::clicked, this, &TMarrowbyForm::ButtonDustFolderClick);
     connect(ButtonRestruct, &QPushButton::clicked, this, &TMarrowbyForm::ButtonRestructClick);
-    connect(ButtonDelete, &QPushButton::clicked, this, &TMarrowbyForm::ButtonDeleteClick);
-    connect(ButtonClear, &QPushButton::clicked, this, &TMarrowbyForm::ButtonClearClick);
+    ConnectMessageCommands();
 }

@@ -24,6 +24,11 @@ bool HasSelection(const QAbstractItemView* list) {
     return current.isValid() && list->selectionModel()->isSelected(current);
 }
 
+// A row of the list is selected and has a text in that column.
+bool SelectedTextIn(const QTreeWidget* list, int column) {
+    return HasSelection(list) && !list->currentItem()->text(column).isEmpty();
+}
+
 } // namespace
 
 void TMarrowbyForm::InstallAppHooks() {
@@ -59,8 +64,8 @@ void TMarrowbyForm::AppIdle() {
     ButtonFilter->setEnabled(!FBusy);
     ButtonAccount->setEnabled(!FBusy);
     ButtonRestruct->setEnabled(!FBusy);
-    ButtonCopyIP->setEnabled(HasSelection(LVReceived) &&
-                             !LVReceived->currentItem()->text(0).isEmpty());
+    ButtonCopyIP->setEnabled(SelectedTextIn(LVReceived, 0));
+    ButtonCopyHost->setEnabled(SelectedTextIn(LVReceived, 2));
     ButtonSave->setEnabled(HasSelection(TVMultipart));
     ButtonFolder->setEnabled(!FSaveFolder.empty());
 }

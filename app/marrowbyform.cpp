@@ -11,6 +11,7 @@
 #include "app/trayicons.h"
 #include "filter/filterset.h"
 #include "foundation/regexpobj.h"
+#include "message/multipartmessage.h"
 #include "platform/file.h"
 #include "platform/listener.h"
 #include "platform/thread.h"
@@ -52,6 +53,7 @@ TMarrowbyForm::TMarrowbyForm(TAppOptions options, QWidget* parent)
     FListMode = 0;
     Pop3AccountList1 = std::make_unique<TPop3AccountList>();
     DustBox1 = std::make_unique<TMessageBox>();
+    MultipartMessage1 = std::make_unique<TMultipartMessage>();
     SetupAccountList(*Pop3AccountList1, FOptions.ProgramFolder);
     SetupDustBox(*DustBox1, FOptions.ProgramFolder);
     MessageFilters = std::make_unique<TMessageFilterSet>();

@@ -27,6 +27,7 @@ class QTimer;
 class QToolButton;
 class QTreeView;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 class TBusyAnimation;
 class TFormWindow;
@@ -37,6 +38,7 @@ class TFormReceiveHost;
 class TMBXItem;
 class TMessageBox;
 class TMessageListModel;
+class TMultipartItem;
 class TMultipartMessage;
 class TMessageFilterSet;
 class TPop3AccountItem;
@@ -92,6 +94,13 @@ public:
     void ButtonRestructClick();
     void ButtonDeleteClick();
     void ButtonClearClick();
+    void ButtonOpenClick();
+    void ButtonEditorClick();
+    void ButtonSaveClick();
+    void ButtonFolderClick();
+    void ButtonCopyIPClick();
+    void ButtonCopyHostClick();
+    void SpeedButton1Click();
     void AppIdle();
     // One numbered window message, as the dispatch routes it.
     void WindowMessage(std::uint32_t msg, std::intptr_t wparam, std::intptr_t lparam,
@@ -159,6 +168,8 @@ public:
     std::unique_ptr<platform::TListener> ServerSocket1;
     std::unique_ptr<TPop3AccountList> Pop3AccountList1;
     std::unique_ptr<TMessageBox> DustBox1;
+    // The message shown in the viewer, parsed again from its file at each selection.
+    std::unique_ptr<TMultipartMessage> MultipartMessage1;
     // The nine filter lists (MessageFiltersSender1 ... MessageFiltersAttach).
     std::unique_ptr<TMessageFilterSet> MessageFilters;
 
@@ -226,6 +237,8 @@ private:
     void CloseAccountDialog();
     void LoadFilters();
     void ReportError(const std::string& text);
+    // ReportError with what failed (UTF-8), the path and the reason on lines of their own.
+    void ReportFailure(const char* what, const std::string& path, const std::string& reason);
     void StartCheck();
     bool NextAccount();
     void PostWindowMessage(std::uint32_t msg);
@@ -254,6 +267,29 @@ private:
     bool MessageSelected() const;
     // Writes the inbox (when given) and the trash, reporting what fails.
     void SaveMailboxes(const TMessageBox* inbox);
+
+    // the commands of the message page (messagecommands.cpp)
+    void ConnectMessageCommands();
+    TMBXItem* SelectedEntry() const;
+
+    // the viewer (messageviewer.cpp): the parts' nodes refer into MultipartMessage1
+    // A row became selected; a deselection changes nothing.
+    void LVMessagesSelectItem(int row);
+    void ShowSelectedMessage();
+    void ClearViewer();
+    QTreeWidgetItem* AddPartNode(TMultipartItem* part, QTreeWidgetItem* parent);
+    void TVMultipartChange(QTreeWidgetItem* node);
+    void ShowPart(const TMultipartItem& part);
+    // The part of the selected tree node, or null.
+    TMultipartItem* SelectedPart() const;
+    void CopyReceivedColumn(int column);
+
+    // opening a message and saving a part (messageopen.cpp, partsave.cpp); each
+    // tells the user what failed and returns false
+    bool AskOpenWarning();
+    bool MakeTempCopy(const TMBXItem& entry, std::string& copyPath);
+    bool OpenOnDesktop(const std::string& path);
+    bool SavePart(const TMultipartItem& part, const QString& path);
 
     // the local server
     void ActivateServerSocket();

@@ -38,7 +38,9 @@ void TMarrowbyForm::ReportError(const std::string& text) {
     const std::string utf8 = platform::Cp932ToUtf8(text);
     std::fprintf(stderr, "marrowby: %s\n", utf8.c_str());
     std::fflush(stderr);
-    if (!FOptions.Headless) QMessageBox::critical(this, windowTitle(), Cp932ToQString(text));
+    if (!FOptions.Headless)
+        QMessageBox::critical(this, windowTitle(),
+                              Cp932ToQString(text).replace(QStringLiteral("\r\n"), "\n"));
 }
 
 // Rule lines that cannot be read are skipped; the user learns which, once
