@@ -289,6 +289,7 @@ private:
     bool AskOpenWarning();
     bool MakeTempCopy(const TMBXItem& entry, std::string& copyPath);
     bool OpenOnDesktop(const std::string& path);
+    QString AskSavePath(const TMultipartItem& part);
     bool SavePart(const TMultipartItem& part, const QString& path);
 
     // the local server

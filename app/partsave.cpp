@@ -30,19 +30,25 @@ QStringList Filters() {
 
 } // namespace
 
-void TMarrowbyForm::ButtonSaveClick() {
-    const TMultipartItem* part = SelectedPart();
-    if (!part) return;
+// The file the user picks for the part, or an empty text. The dialog is gone
+// before anything is written.
+QString TMarrowbyForm::AskSavePath(const TMultipartItem& part) {
     QFileDialog dialog(this);
     dialog.setObjectName("SaveDialog1");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(Filters());
     dialog.setDirectory(Cp932ToQString(FSaveFolder));
-    dialog.selectFile(Cp932ToQString(ProposedSaveName(*part)));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const QString path = dialog.selectedFiles().front();
-    if (SavePart(*part, path))
+    dialog.selectFile(Cp932ToQString(ProposedSaveName(part)));
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles().value(0);
+}
+
+void TMarrowbyForm::ButtonSaveClick() {
+    const TMultipartItem* part = SelectedPart();
+    if (!part) return;
+    const QString path = AskSavePath(*part);
+    if (!path.isEmpty() && SavePart(*part, path))
         FSaveFolder =
             platform::IncludeTrailingSeparator(QStringToCp932(QFileInfo(path).absolutePath()));
 }

@@ -3,12 +3,9 @@
 // Japanese multipart message of data/viewer.eml (UID "u-jp", the newer, so
 // the first row) and a plain one without Cc and Received headers ("u-plain").
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QThread>
-#include <QTimer>
 #include <QTreeView>
-#include <functional>
 
 #include "app/messagelistmodel.h"
 #include "formfixture.h"
@@ -34,26 +31,6 @@ inline constexpr const char* PlainMessage = "From: jiro@example.jp\r\n"
                                             "Date: Tue, 6 Jul 2004 09:00:00 +0900\r\n"
                                             "\r\n"
                                             "hello\r\n";
-
-// Runs fn on the modal dialog of type T as soon as it is up; a dialog that
-// fn leaves open, or none within the bound, is rejected so no test hangs.
-template <class T>
-void OnModal(std::function<void(T&)> fn) {
-    auto* poll = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, clock, fn] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog && clock->elapsed() < 10000) return;
-        poll->stop();
-        poll->deleteLater();
-        delete clock;
-        if (!dialog) return;
-        fn(*dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-    poll->start(10);
-}
 
 class ViewerTest : public FormTest {
 protected:
