@@ -18,6 +18,8 @@ PACKAGES=(
   dpkg-dev file libcap2-bin desktop-file-utils appstream man-db
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # a font for kanji and kana (the viewer's glyph test), and Xvfb for the screenshots
+  fonts-ipafont-gothic xvfb xauth
   # fuzz targets (libFuzzer) and the sanitizer runtimes of clang
   clang libclang-rt-14-dev
   # real peers for the network tests

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextLayout>
 #include <QTreeWidget>
 
 #include "app/listimages.h"
@@ -77,6 +78,34 @@ TEST_F(ViewerTest, SelectingARowFillsEveryPage) {
     EXPECT_EQ(Text(form->EditAttach), QString::fromUtf8("表計算グラフ.png"));
     EXPECT_EQ(Text(form->EditMime), "image/png");
     EXPECT_TRUE(Text(form->MemoBody).isEmpty());
+}
+
+// Without a font for kanji and kana the text would show as empty boxes, and
+// nothing else would tell.
+TEST_F(ViewerTest, JapaneseTextHasGlyphsInTheViewersFonts) {
+    auto form = ShownForm();
+    Select(*form, "u-jp");
+    form->TVMultipart->setCurrentItem(Node(*form, "text/plain"));
+    const std::pair<const QWidget*, QString> shown[] = {
+        {form->EditSubject, Text(form->EditSubject)},
+        {form->EditSender, Text(form->EditSender)},
+        {form->MemoBody, Text(form->MemoBody).section('\n', 0, 0)},
+    };
+    for (const auto& [widget, text] : shown) {
+        ASSERT_FALSE(text.isEmpty());
+        QTextLayout layout(text, widget->font());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        int glyphs = 0;
+        for (const QGlyphRun& run : layout.glyphRuns())
+            for (quint32 glyph : run.glyphIndexes()) {
+                EXPECT_NE(glyph, 0u)
+                    << text.toStdString() << " in " << run.rawFont().familyName().toStdString();
+                ++glyphs;
+            }
+        EXPECT_GE(glyphs, text.size() - 1) << text.toStdString();
+    }
 }
 
 TEST_F(ViewerTest, PartFlaggedByTheAttachmentListHasItsOwnImage) {
