@@ -8,10 +8,16 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <gtest/gtest.h>
 #include <memory>
 
 #include "app/marrowbyform.h"
+#include "app/messagelistmodel.h"
+#include "platform/file.h"
+#include "store/mbxitem.h"
+#include "store/pop3accountlist.h"
+#include "store/storelayout.h"
 #include "tests/ui/messageboxanswer.h"
 #include "ui/widgettext.h"
 
@@ -52,6 +58,17 @@ bool ProcessUntil(Cond cond) {
     return cond();
 }
 
+// Selects the row of the message list that shows the UID, as a click does.
+inline void SelectUid(TMarrowbyForm& form, const char* uid) {
+    auto* model = static_cast<TMessageListModel*>(form.LVMessages->model());
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->Entry(row)->UID == uid) {
+            form.LVMessages->setCurrentIndex(model->index(row, 0));
+            return;
+        }
+    FAIL() << "no row for " << uid;
+}
+
 // UTF-8 text as the system's CP932.
 inline std::string Cp(const char* utf8) {
     return Sjis(utf8);
@@ -78,6 +95,17 @@ protected:
         settings.sync();
     }
     std::string Folder() const { return QStringToCp932(dir.path()) + "/"; }
+    // The list set up on the test's folder, its base folder made.
+    void SetupAccounts(TPop3AccountList& list) const {
+        SetupAccountList(list, Folder());
+        ASSERT_TRUE(platform::ForceDirectories(list.BaseFolder));
+    }
+    // An account added to the list, with its inbox folder made.
+    static TPop3AccountItem* AddInbox(TPop3AccountList& list, const char* name) {
+        TPop3AccountItem* account = list.Add(name, "u", "p", "h", 110, false, false);
+        EXPECT_TRUE(platform::ForceDirectories(account->GetFolder()));
+        return account;
+    }
     // Headless forms show no message box; the local server takes any free port.
     std::unique_ptr<TMarrowbyForm> MakeForm(bool headless = true) {
         return std::make_unique<TMarrowbyForm>(TAppOptions{Folder(), 0, headless});

@@ -131,16 +131,6 @@ protected:
             platform::WriteFile(platform::IncludeTrailingSeparator(trashFolder) + "s.eml", "s"));
         ASSERT_TRUE(trash.Save());
     }
-    // Selects the row that shows the UID.
-    static void Select(TMarrowbyForm& form, const char* uid) {
-        auto* model = static_cast<TMessageListModel*>(form.LVMessages->model());
-        for (int row = 0; row < model->rowCount(); ++row)
-            if (model->Entry(row)->UID == uid) {
-                form.LVMessages->setCurrentIndex(model->index(row, 0));
-                return;
-            }
-        FAIL() << "no row for " << uid;
-    }
     static int Rows(const TMarrowbyForm& form) { return form.LVMessages->model()->rowCount(); }
     static std::unique_ptr<TMessageBox> Reload(const std::string& folder) {
         auto box = std::make_unique<TMessageBox>();
@@ -156,7 +146,7 @@ TEST_F(MessageDeleteTest, TrashRowGoesWithItsFileAndClearEmptiesTheTrash) {
     auto form = ShownForm();
     form->ButtonDustFolderClick();
     ASSERT_EQ(Rows(*form), 1);
-    Select(*form, "t-1");
+    SelectUid(*form, "t-1");
     form->ButtonDeleteClick();
     EXPECT_EQ(Rows(*form), 0);
     EXPECT_FALSE(platform::FileExists(platform::IncludeTrailingSeparator(trashFolder) + "s.eml"));
@@ -167,7 +157,7 @@ TEST_F(MessageDeleteTest, InboxRowMovesToTheTrashAndTheNextRowIsSelected) {
     Prepare(1);
     auto form = ShownForm();
     ASSERT_EQ(Rows(*form), 2);
-    Select(*form, "u-a");
+    SelectUid(*form, "u-a");
     const int row = form->LVMessages->currentIndex().row();
     form->ButtonDeleteClick();
     EXPECT_EQ(Rows(*form), 1);
@@ -190,7 +180,7 @@ TEST_F(MessageDeleteTest, LockedAccountKeepsItsMessage) {
     Prepare(1);
     auto form = ShownForm();
     ASSERT_TRUE(form->Pop3AccountList1->GetAccounts(0)->Lock());
-    Select(*form, "u-a");
+    SelectUid(*form, "u-a");
     form->ButtonDeleteClick();
     EXPECT_EQ(Rows(*form), 2);
     EXPECT_TRUE(platform::FileExists(platform::IncludeTrailingSeparator(inbox) + "a.eml"));
@@ -200,7 +190,7 @@ TEST_F(MessageDeleteTest, KeptMessageIsDeletedOnItsServerByUidl) {
     TScriptedPop3 server;
     Prepare(server.Port());
     auto form = ShownForm();
-    Select(*form, "u-b");
+    SelectUid(*form, "u-b");
     form->ButtonDeleteClick();
     EXPECT_EQ(Rows(*form), 1);
     const auto& commands = server.Commands(); // waits for the session's end

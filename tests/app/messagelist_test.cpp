@@ -38,12 +38,9 @@ protected:
         FormTest::SetUp();
         const std::string folder = Folder();
         TPop3AccountList list;
-        SetupAccountList(list, folder);
-        ASSERT_TRUE(platform::ForceDirectories(list.BaseFolder));
-        for (const char* name : {"work", "home"}) {
-            TPop3AccountItem* account = list.Add(name, "u", "p", "h", 110, false, false);
-            ASSERT_TRUE(platform::ForceDirectories(account->GetFolder()));
-        }
+        SetupAccounts(list);
+        for (const char* name : {"work", "home"})
+            AddInbox(list, name);
         list.GetAccounts(0)->Mailbox.LoadFromStrings(
             {"u-b,b.eml,200,2,text/html,cherry,,2024/05/02,2024/05/02,2024/05/02,,a"});
         list.GetAccounts(1)->Mailbox.LoadFromStrings(

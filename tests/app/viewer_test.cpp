@@ -38,7 +38,7 @@ bool HasImage(const QTreeWidgetItem* node, int image) {
 
 TEST_F(ViewerTest, SelectingARowFillsEveryPage) {
     auto form = ShownForm();
-    Select(*form, "u-jp");
+    SelectUid(*form, "u-jp");
     EXPECT_EQ(Text(form->EditSubject), QString::fromUtf8("会議の資料について"));
     EXPECT_EQ(Text(form->EditSender), QString::fromUtf8("山田太郎 <taro@example.jp>"));
     EXPECT_EQ(Text(form->EditDate), "2004/07/05 13:02:00");
@@ -84,7 +84,7 @@ TEST_F(ViewerTest, SelectingARowFillsEveryPage) {
 // nothing else would tell.
 TEST_F(ViewerTest, JapaneseTextHasGlyphsInTheViewersFonts) {
     auto form = ShownForm();
-    Select(*form, "u-jp");
+    SelectUid(*form, "u-jp");
     form->TVMultipart->setCurrentItem(Node(*form, "text/plain"));
     const std::pair<const QWidget*, QString> shown[] = {
         {form->EditSubject, Text(form->EditSubject)},
@@ -112,14 +112,14 @@ TEST_F(ViewerTest, PartFlaggedByTheAttachmentListHasItsOwnImage) {
     ASSERT_TRUE(platform::ForceDirectories(Folder() + "cgi"));
     ASSERT_TRUE(platform::WriteFile(Folder() + "cgi/attach.cgi", "png\r\n"));
     auto form = ShownForm();
-    Select(*form, "u-jp");
+    SelectUid(*form, "u-jp");
     EXPECT_TRUE(HasImage(Node(*form, "image/png"), ImageFlagged));
 }
 
 TEST_F(ViewerTest, MessageWithoutCcOrReceivedLeavesThemEmpty) {
     auto form = ShownForm();
-    Select(*form, "u-jp");
-    Select(*form, "u-plain");
+    SelectUid(*form, "u-jp");
+    SelectUid(*form, "u-plain");
     EXPECT_EQ(Text(form->EditSubject), "plain");
     EXPECT_EQ(Text(form->MemoTo), "taro@example.jp");
     EXPECT_TRUE(Text(form->MemoCc).isEmpty());
@@ -132,8 +132,8 @@ TEST_F(ViewerTest, MessageWithoutCcOrReceivedLeavesThemEmpty) {
 TEST_F(ViewerTest, MissingFileGivesEmptyFields) {
     ASSERT_TRUE(platform::DeleteFile(inbox + "plain.eml"));
     auto form = ShownForm();
-    Select(*form, "u-jp");
-    Select(*form, "u-plain");
+    SelectUid(*form, "u-jp");
+    SelectUid(*form, "u-plain");
     for (const QLineEdit* edit : {form->EditSubject, form->EditSender, form->EditDate,
                                   form->EditRecvDate, form->EditMime, form->EditAttach})
         EXPECT_TRUE(Text(edit).isEmpty()) << edit->objectName().toStdString();
@@ -146,10 +146,10 @@ TEST_F(ViewerTest, MissingFileGivesEmptyFields) {
 
 TEST_F(ViewerTest, DeselectionAndSortingKeepTheMessageOnShow) {
     auto form = ShownForm();
-    Select(*form, "u-jp");
+    SelectUid(*form, "u-jp");
     form->LVMessages->clearSelection();
     EXPECT_EQ(Text(form->EditSubject), QString::fromUtf8("会議の資料について"));
-    Select(*form, "u-plain");
+    SelectUid(*form, "u-plain");
     emit form->LVMessages->header()->sectionClicked(0); // the selection moves with its row
     EXPECT_EQ(Text(form->EditSubject), "plain");
     EXPECT_EQ(form->TVMultipart->topLevelItemCount(), 1);
@@ -157,7 +157,7 @@ TEST_F(ViewerTest, DeselectionAndSortingKeepTheMessageOnShow) {
 
 TEST_F(ViewerTest, CopyButtonsPutTheChosenHopOnTheClipboard) {
     auto form = ShownForm();
-    Select(*form, "u-jp");
+    SelectUid(*form, "u-jp");
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText("before");
     form->ButtonCopyIPClick(); // no hop chosen yet
@@ -182,7 +182,7 @@ TEST_F(ViewerTest, IdleRuleEnablesTheViewerCommands) {
         return states;
     };
     EXPECT_EQ(enabled(), "0000100"); // nothing chosen; the save folder is the program folder
-    Select(*form, "u-jp");
+    SelectUid(*form, "u-jp");
     EXPECT_EQ(enabled(), "1011100"); // no editor set
     access.Editor() = "/usr/bin/true";
     EXPECT_EQ(enabled(), "1111100");
@@ -197,7 +197,7 @@ TEST_F(ViewerTest, IdleRuleEnablesTheViewerCommands) {
 
 TEST_F(ViewerTest, DeletingTheLastRowShowsTheNewLastRow) {
     auto form = ShownForm();
-    Select(*form, "u-plain"); // the older message: the last row
+    SelectUid(*form, "u-plain"); // the older message: the last row
     ASSERT_EQ(form->LVMessages->currentIndex().row(), 1);
     form->ButtonDeleteClick();
     ASSERT_EQ(form->LVMessages->model()->rowCount(), 1);

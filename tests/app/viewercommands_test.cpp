@@ -95,7 +95,7 @@ TEST_F(ViewerTest, OpenAsksFirstThenHandsACopyToTheDesktop) {
     ASSERT_TRUE(platform::WriteFile(Folder() + "cgi/attach.cgi", "png\r\n"));
     auto form = ShownForm(false);
     TDesktop desktop;
-    Select(*form, "u-jp");
+    SelectUid(*form, "u-jp");
     const auto index = platform::ReadFile(inbox + "messages.idx");
     ASSERT_TRUE(index);
 
@@ -130,40 +130,13 @@ TEST_F(ViewerTest, OpenAsksFirstThenHandsACopyToTheDesktop) {
     EXPECT_TRUE(platform::FindFiles(Folder() + "Temp", ".eml").empty());
 }
 
-TEST_F(ViewerTest, DesktopThatCannotOpenIsReported) {
-    auto form = ShownForm(false);
-    Select(*form, "u-plain"); // no question for a plain message
-    TMessageBoxAnswer error;
-    error.Arm(QMessageBox::Ok);
-    form->ButtonOpenClick(); // the offscreen desktop opens nothing
-    ASSERT_TRUE(error.Seen);
-    EXPECT_EQ(error.Icon, QMessageBox::Critical);
-    EXPECT_TRUE(error.Text.startsWith(QString::fromUtf8("開けません")));
-    EXPECT_TRUE(error.Text.contains("Temp/plain.eml"));
-}
-
-TEST_F(ViewerTest, TempCopyThatCannotBeMadeIsReported) {
-    auto form = ShownForm(false);
-    TDesktop desktop;
-    ASSERT_EQ(rmdir((Folder() + "Temp").c_str()), 0);
-    ASSERT_TRUE(platform::WriteFile(Folder() + "Temp", "not a folder"));
-    Select(*form, "u-plain");
-    TMessageBoxAnswer error;
-    error.Arm(QMessageBox::Ok);
-    form->ButtonOpenClick();
-    ASSERT_TRUE(error.Seen);
-    EXPECT_TRUE(error.Text.startsWith(QString::fromUtf8("一時ﾌｧｲﾙを作成できません\n")));
-    EXPECT_TRUE(error.Text.contains("Not a directory")) << error.Text.toStdString();
-    EXPECT_TRUE(desktop.Opened.isEmpty());
-}
-
 TEST_F(ViewerTest, EditorStartsWithThePathOfTheCopy) {
     const std::string script = Folder() + "editor.sh";
     ASSERT_TRUE(platform::WriteFile(
         script, "#!/bin/sh\npwd > \"$0.cwd\"\nprintf '%s' \"$1\" > \"$0.arg\"\n", 0755));
     auto form = ShownForm(false);
     TMarrowbyFormAccess{*form}.Editor() = script;
-    Select(*form, "u-plain");
+    SelectUid(*form, "u-plain");
     form->ButtonEditorClick();
     const auto argument = AwaitFile(script + ".arg");
     ASSERT_TRUE(argument);
@@ -172,16 +145,38 @@ TEST_F(ViewerTest, EditorStartsWithThePathOfTheCopy) {
     EXPECT_EQ(AwaitFile(script + ".cwd"), Folder() + "Temp\n");
 }
 
-TEST_F(ViewerTest, EditorThatCannotStartIsReported) {
-    auto form = ShownForm(false);
-    TMarrowbyFormAccess{*form}.Editor() = Folder() + "no-such-editor";
-    Select(*form, "u-plain");
-    TMessageBoxAnswer error;
-    error.Arm(QMessageBox::Ok);
-    form->ButtonEditorClick();
-    ASSERT_TRUE(error.Seen);
-    EXPECT_TRUE(error.Text.startsWith(QString::fromUtf8("ｴﾃﾞｨﾀを起動できません\n")));
-    EXPECT_TRUE(error.Text.contains("no-such-editor"));
+// The temporary copy, the desktop and the editor each say what failed.
+TEST_F(ViewerTest, FailuresOfCopyDesktopAndEditorAreReported) {
+    const struct {
+        std::function<void(TMarrowbyForm&)> Prepare;
+        void (TMarrowbyForm::*Command)();
+        const char* First; // the first line
+        QString Detail;
+    } cases[] = {
+        {[](TMarrowbyForm&) {}, // the offscreen desktop opens nothing
+         &TMarrowbyForm::ButtonOpenClick, "開けません", "Temp/plain.eml"},
+        {[this](TMarrowbyForm& form) {
+             TMarrowbyFormAccess{form}.Editor() = Folder() + "no-such-editor";
+         },
+         &TMarrowbyForm::ButtonEditorClick, "ｴﾃﾞｨﾀを起動できません\n", "no-such-editor"},
+        {[this](TMarrowbyForm&) { // last: the folder Temp becomes a file
+             ASSERT_EQ(rmdir((Folder() + "Temp").c_str()), 0);
+             ASSERT_TRUE(platform::WriteFile(Folder() + "Temp", "not a folder"));
+         },
+         &TMarrowbyForm::ButtonOpenClick, "一時ﾌｧｲﾙを作成できません\n", "Not a directory"},
+    };
+    for (const auto& c : cases) {
+        auto form = ShownForm(false);
+        c.Prepare(*form);
+        SelectUid(*form, "u-plain"); // no question for a plain message
+        TMessageBoxAnswer error;
+        error.Arm(QMessageBox::Ok);
+        (form.get()->*c.Command)();
+        ASSERT_TRUE(error.Seen) << c.First;
+        EXPECT_EQ(error.Icon, QMessageBox::Critical);
+        EXPECT_TRUE(error.Text.startsWith(QString::fromUtf8(c.First))) << error.Text.toStdString();
+        EXPECT_TRUE(error.Text.contains(c.Detail)) << error.Text.toStdString();
+    }
 }
 
 TEST_F(ViewerTest, SaveWritesDecodedBytesOrConvertedText) {
@@ -189,7 +184,7 @@ TEST_F(ViewerTest, SaveWritesDecodedBytesOrConvertedText) {
     TMarrowbyFormAccess access{*form};
     const std::string target = Folder() + "saved/";
     ASSERT_TRUE(platform::ForceDirectories(target));
-    Select(*form, "u-jp");
+    SelectUid(*form, "u-jp");
 
     form->TVMultipart->setCurrentItem(Node(*form, "image/png"));
     QString proposed, startFolder;
@@ -227,7 +222,7 @@ TEST_F(ViewerTest, SaveThatFailsIsReportedAndKeepsTheFolder) {
     auto form = ShownForm(false);
     TMarrowbyFormAccess access{*form};
     const std::string before = access.SaveFolder();
-    Select(*form, "u-jp");
+    SelectUid(*form, "u-jp");
     form->TVMultipart->setCurrentItem(Node(*form, "image/png"));
     TMessageBoxAnswer error;
     OnModal<QFileDialog>([&](QFileDialog& dialog) {

@@ -36,13 +36,10 @@ class ViewerTest : public FormTest {
 protected:
     void SetUp() override {
         FormTest::SetUp();
-        const std::string folder = Folder();
         TPop3AccountList list;
-        SetupAccountList(list, folder);
-        ASSERT_TRUE(platform::ForceDirectories(list.BaseFolder));
-        TPop3AccountItem* account = list.Add("taro", "u", "p", "h", 110, false, false);
+        SetupAccounts(list);
+        TPop3AccountItem* account = AddInbox(list, "taro");
         inbox = platform::IncludeTrailingSeparator(account->GetFolder());
-        ASSERT_TRUE(platform::ForceDirectories(inbox));
         ASSERT_TRUE(platform::WriteFile(inbox + "kaigi.eml", AppTestData("viewer.eml")));
         ASSERT_TRUE(platform::WriteFile(inbox + "plain.eml", PlainMessage));
         account->Mailbox.LoadFromStrings(
@@ -52,16 +49,6 @@ protected:
         ASSERT_TRUE(list.Save());
     }
 
-    // Selects the row that shows the UID, as a click does.
-    static void Select(TMarrowbyForm& form, const char* uid) {
-        auto* model = static_cast<TMessageListModel*>(form.LVMessages->model());
-        for (int row = 0; row < model->rowCount(); ++row)
-            if (model->Entry(row)->UID == uid) {
-                form.LVMessages->setCurrentIndex(model->index(row, 0));
-                return;
-            }
-        FAIL() << "no row for " << uid;
-    }
     // The tree node of the part with that media type.
     static QTreeWidgetItem* Node(TMarrowbyForm& form, const char* mimeType) {
         const auto found =
