@@ -16,6 +16,7 @@
 #include "app/marrowbyform.h"
 #include "foundation/base64enc.h"
 #include "foundation/csvline.h"
+#include "message/multipartmessage.h"
 #include "platform/file.h"
 #include "store/pop3accountlist.h"
 #include "store/storelayout.h"
@@ -136,7 +137,10 @@ void BM_SelectLargeMessage(benchmark::State& state) {
         list->setCurrentIndex(list->model()->index(0, 0));
         window.Settle();
     }
-    if (window.Form->EditSubject->text() != "large") state.SkipWithError("not shown");
+    const TMultipartItem& root = window.Form->MultipartMessage1->GetRoot();
+    if (window.Form->EditSubject->text() != "large" || root.GetCount() != 2 ||
+        root.GetParts(1)->Stream.value_or("").size() != 7'600'000)
+        state.SkipWithError("not shown whole");
     state.counters["message_bytes"] = static_cast<double>(text.size());
 }
 BENCHMARK(BM_SelectLargeMessage)->Unit(benchmark::kMillisecond)->UseRealTime();
