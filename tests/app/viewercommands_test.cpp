@@ -33,17 +33,6 @@ std::string ReadNative(const QString& path) {
     return platform::ReadFile(QStringToCp932(path)).value_or("<missing>");
 }
 
-// Waits (bounded) until the file exists and has been written.
-std::optional<std::string> AwaitFile(const std::string& path) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 20000) {
-        if (auto text = platform::ReadFile(path); text && !text->empty()) return text;
-        QThread::msleep(20);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 TEST(OpenWarning, FirstThatAppliesWins) {
@@ -138,11 +127,13 @@ TEST_F(ViewerTest, EditorStartsWithThePathOfTheCopy) {
     TMarrowbyFormAccess{*form}.Editor() = script;
     SelectUid(*form, "u-plain");
     form->ButtonEditorClick();
-    const auto argument = AwaitFile(script + ".arg");
-    ASSERT_TRUE(argument);
-    EXPECT_EQ(*argument, Folder() + "Temp/plain.eml");
-    EXPECT_EQ(platform::ReadFile(*argument), PlainMessage);
-    EXPECT_EQ(AwaitFile(script + ".cwd"), Folder() + "Temp\n");
+    // The script writes the folder first, then its argument.
+    ASSERT_TRUE(
+        ProcessUntil([&] { return !platform::ReadFile(script + ".arg").value_or("").empty(); }));
+    const std::string argument = *platform::ReadFile(script + ".arg");
+    EXPECT_EQ(argument, Folder() + "Temp/plain.eml");
+    EXPECT_EQ(platform::ReadFile(argument), PlainMessage);
+    EXPECT_EQ(platform::ReadFile(script + ".cwd"), Folder() + "Temp\n");
 }
 
 // The temporary copy, the desktop and the editor each say what failed.

@@ -4,7 +4,6 @@
 // the first row) and a plain one without Cc and Received headers ("u-plain").
 #include <QApplication>
 #include <QFileDialog>
-#include <QThread>
 #include <QTreeView>
 
 #include "app/messagelistmodel.h"
@@ -14,7 +13,7 @@
 #include "store/storelayout.h"
 
 inline std::string AppTestData(const char* name) {
-    return platform::ReadFile(std::string(APP_TEST_DATA) + "/" + name).value_or("");
+    return platform::ReadFile(std::string(APP_TEST_SOURCE) + "data/" + name).value_or("");
 }
 
 // The bytes of the base64 image of data/viewer.eml.
