@@ -102,6 +102,11 @@ bool DirectoryExists(std::string_view path) {
     return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool PathExists(std::string_view path) {
+    struct stat st {};
+    return ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
 bool ForceDirectories(std::string_view path, unsigned mode) {
     std::string native = NativePath(path);
     while (native.size() > 1 && native.back() == '/')

@@ -22,6 +22,8 @@ bool WriteFileAtomic(std::string_view path, std::string_view data, unsigned mode
 
 bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);
+// True when anything (a file, a folder) has the path.
+bool PathExists(std::string_view path);
 // Makes the folder and its missing parents with the mode (less the umask).
 bool ForceDirectories(std::string_view path, unsigned mode = 0755);
 bool DeleteFile(std::string_view path);

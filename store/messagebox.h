@@ -30,7 +30,9 @@ public:
 
     // Full path of a message file named after name in folder that does not
     // exist yet: unsafe bytes replaced, long names cut, " (n)" added while
-    // the name is taken. The name also fits 255 bytes once in UTF-8.
+    // the name is taken. The name also fits 255 bytes once in UTF-8. The
+    // counter goes on from the last one handed out for the folder and name
+    // while that file is there, so a number freed below it is not reused.
     static std::string MakeMessagePath(std::string_view folder, std::string_view name);
 
     void LoadFromFile(std::string_view path);

@@ -51,6 +51,38 @@ TEST_F(MessagePath, TakenNamesGetACounter) {
     EXPECT_EQ(Take("d"), "d (2).eml"); // a folder takes the name too
 }
 
+// The counter gives the names the plain count from 2 would give: over files
+// left by an earlier run, after a name handed out but never written, and
+// after the last file was removed.
+TEST_F(MessagePath, CounterGivesTheFirstFreeNumber) {
+    ASSERT_TRUE(platform::WriteFile(dir + "s.eml", "x"));
+    for (int n = 2; n <= 40; ++n)
+        ASSERT_TRUE(platform::WriteFile(dir + "s (" + std::to_string(n) + ").eml", "x"));
+    EXPECT_EQ(Take("s"), "s (41).eml");
+    EXPECT_EQ(Take("s"), "s (42).eml");
+    EXPECT_EQ(platform::ExtractFileName(TMessageBox::MakeMessagePath(dir, "s")), "s (43).eml");
+    EXPECT_EQ(Take("s"), "s (43).eml"); // the name handed out was not written
+    ASSERT_TRUE(platform::DeleteFile(dir + "s (43).eml"));
+    EXPECT_EQ(Take("s"), "s (43).eml");
+    for (int n = 44; n <= 1100; ++n)
+        ASSERT_EQ(Take("s"), "s (" + std::to_string(n) + ").eml");
+    EXPECT_EQ(Take("t"), "t.eml"); // other names count on their own
+    EXPECT_EQ(Take("t"), "t (2).eml");
+}
+
+// A subject of a megabyte whose only break is at its end is cut at once to
+// what fits, never a character split.
+TEST_F(MessagePath, LongSubjectIsCutToWhatFits) {
+    std::string subject;
+    for (int i = 0; i < 500000; ++i)
+        subject += "\x88\xa0"; // 亜: 3 bytes in UTF-8
+    const std::string fits = subject.substr(0, 2 * 83) + ".eml";
+    EXPECT_EQ(Take(subject + " re"), fits); // cut after the first break beyond 240 bytes
+    EXPECT_EQ(Take("a " + subject + " re"), "a .eml");
+    EXPECT_EQ(Take(subject.substr(0, 200) + " " + subject + " re"),
+              fits.substr(0, 2 * 82) + " (2).eml");
+}
+
 TEST_F(MessagePath, NamesFitTheFileSystemInUtf8) {
     const std::string kana(240, '\xb1'); // half-width katakana: 3 UTF-8 bytes each
     std::string first = Take(kana);
