@@ -8,6 +8,7 @@
 #include "filter/messagefilterip.h"
 #include "filter/messagefiltersender.h"
 #include "filter/messagefilterstr.h"
+#include "foundation/matchbudget.h"
 #include "message/multipartmessage.h"
 
 namespace {
@@ -66,19 +67,36 @@ constexpr std::array<TStep, 8> kSteps = {{
     {&TMessageFilterSet::MessageFiltersBody, true, kBodyLabel},
 }};
 
+std::string Reason(const TStep& step, const TMessageFilter& filter) {
+    return std::string(step.Label) + "(" + Quoted(filter) + ")";
+}
+
+// True when the step decides: a rule of its list matched (comment and reject
+// set), or the budget ran out during the list (the message is accepted).
 bool Consult(TMessageFilterSet& lists, const TStep& step, TMultipartMessage* message,
-             std::string& comment, bool& reject) {
-    TMessageFilter* filter = (lists.*step.List).Check(message);
-    if (filter == nullptr) return false;
-    comment = std::string(step.Label) + "(" + Quoted(*filter) + ")";
-    reject = step.Reject;
+             std::string& comment, bool& reject, const TMatchBudget& patterns,
+             TVerdictBudget& budget) {
+    TMessageFilters& list = lists.*step.List;
+    if (TMessageFilter* filter = list.Check(message)) {
+        comment = Reason(step, *filter);
+        reject = step.Reject;
+        return true;
+    }
+    if (!patterns.Exhausted()) return false;
+    budget.Spent = true;
+    if (const TMessageFilter* filter = list.RanOut()) budget.RanOut = Reason(step, *filter);
+    reject = false;
     return true;
 }
 
 } // namespace
 
 bool FilterVerdict(TMessageFilterSet& lists, bool precheckAttach, std::string& comment,
-                   TMultipartMessage* message) {
+                   TMultipartMessage* message, TVerdictBudget* budget) {
+    TVerdictBudget own;
+    TVerdictBudget& used = budget != nullptr ? *budget : own;
+    used.Spent = false;
+    used.RanOut.clear();
     // Content past a parser bound went unread by every list, so no list may
     // let such a message pass: it is rejected before any list is consulted.
     if (message != nullptr) {
@@ -89,10 +107,25 @@ bool FilterVerdict(TMessageFilterSet& lists, bool precheckAttach, std::string& c
             return true;
         }
     }
+    TMatchBudget patterns(used.Allowance, used.LimitSearches);
+    TMatchBudget::TScope scope(patterns);
     bool reject = false;
-    if (precheckAttach && Consult(lists, kAttachStep, message, comment, reject)) return reject;
+    auto consult = [&](const TStep& step) {
+        return Consult(lists, step, message, comment, reject, patterns, used);
+    };
+    if (precheckAttach && consult(kAttachStep)) return reject;
     for (const TStep& step : kSteps)
-        if (Consult(lists, step, message, comment, reject)) return reject;
-    if (!precheckAttach && Consult(lists, kAttachStep, message, comment, reject)) return reject;
+        if (consult(step)) return reject;
+    if (!precheckAttach && consult(kAttachStep)) return reject;
     return false;
+}
+
+std::string VerdictTimeoutLine(const std::string& ranOut) {
+    // " ﾙｰﾙの照合時間の上限に達したため、以降のﾙｰﾙは省略しました"
+    static const std::string kOmitted =
+        " \xD9\xB0\xD9\x82\xCC\x8F\xC6\x8D\x87\x8E\x9E\x8A\xD4\x82\xCC\x8F\xE3\x8C\xC0\x82\xC9\x92"
+        "B\x82\xB5\x82\xBD\x82\xBD\x82\xDF\x81"
+        "A\x88\xC8\x8D~"
+        "\x82\xCC\xD9\xB0\xD9\x82\xCD\x8F\xC8\x97\xAA\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+    return ">TIMEOUT:" + ranOut + kOmitted;
 }

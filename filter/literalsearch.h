@@ -1,8 +1,11 @@
 #pragma once
-// Byte-for-byte search of a literal keyword, with ASCII letters folded when
-// caseless: the same answers as the keyword's escaped pattern compiled with
-// the matcher's built-in tables, without the matcher's cost per call, which
-// dominates on the short texts most rules test (header values, host names).
+// Search of a literal keyword in CP932 text by characters: an occurrence
+// counts only where it starts and ends on character boundaries, and when
+// caseless only ASCII letters that stand as characters of their own are
+// folded, never the second byte of a double-byte character. The same answers
+// as the keyword's escaped pattern matching by characters, without the
+// matcher's cost per call, which dominates on the short texts most rules test
+// (header values, host names).
 #include <array>
 #include <cstdint>
 #include <string>
@@ -16,14 +19,16 @@ public:
     bool Find(std::string_view text) const;
 
 private:
-    unsigned char Fold(char c) const {
-        auto b = static_cast<unsigned char>(c);
-        return FCaseless && b >= 'A' && b <= 'Z' ? static_cast<unsigned char>(b + 32) : b;
-    }
+    bool Matches(std::string_view text, std::size_t pos) const;
 
-    std::string FNeedle; // folded
-    bool FCaseless;
-    // Horspool shifts by the folded byte under the window's last position,
-    // capped at 255 to keep the table small (a shorter shift is always safe).
+    std::string FNeedle; // letters that stand as characters in small letters
+    // 0x20 where FNeedle holds such a letter, else 0: a text byte b matches
+    // byte j when (b | FFold[j]) == FNeedle[j].
+    std::string FFold;
+    // The needle's last character is a lead byte without its trail byte: it
+    // must not stand before a trail byte of the text.
+    bool FEndsInLead = false;
+    // Horspool shifts by the byte under the window's last position, capped
+    // at 255 to keep the table small (a shorter shift is always safe).
     std::array<std::uint8_t, 256> FShift{};
 };

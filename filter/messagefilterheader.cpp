@@ -43,6 +43,8 @@ TRulePattern TMessageFilterHeader::CreateRegexp() const {
 }
 
 std::unique_ptr<TRegexpObj> TMessageFilterHeader::CreateSelectRegexp() const {
-    return CreateRulePattern(TMultipartItem::SelectPattern(FHeaderName),
-                             TRegexpObj::Caseless | TRegexpObj::Multiline);
+    // The header name is a fragment of the selection, which reads the
+    // header lines as bytes, as the parser's own selections do.
+    return CreateBoundedPattern(TMultipartItem::SelectPattern(FHeaderName),
+                                TRegexpObj::Caseless | TRegexpObj::Multiline);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/datafile.h"
+#include "foundation/matchbudget.h"
 #include "message/multipartmessage.h"
 
 void TMessageFilter::Assign(const TMessageFilter& source) {
@@ -45,10 +46,7 @@ void SelectDecoded(TMultipartItem& part, std::string_view name, TRegexpObj* sele
 class TCacheScope {
 public:
     explicit TCacheScope(TFilterHeaderCache& cache) : FCache(cache) { FCache.Active = true; }
-    ~TCacheScope() {
-        FCache.Active = false;
-        FCache.Values.clear();
-    }
+    ~TCacheScope() { FCache.Clear(); }
     TCacheScope(const TCacheScope&) = delete;
     TCacheScope& operator=(const TCacheScope&) = delete;
 
@@ -65,12 +63,16 @@ const std::vector<std::string>& TMessageFilter::HeaderValues(TMultipartItem* par
         SelectDecoded(*part, name, selectPattern, FValues);
         return FValues;
     }
-    auto& names = FOwner->FHeaderCache.Values[part];
+    TFilterHeaderCache& cache = FOwner->FHeaderCache;
+    for (const TFilterHeaderCache::TRecent& recent : cache.Recent)
+        if (recent.Part == part && recent.Name == name) return *recent.Values;
+    auto& names = cache.Values[part];
     auto it = names.find(name);
     if (it == names.end()) {
         it = names.emplace(std::string(name), std::vector<std::string>()).first;
         SelectDecoded(*part, name, selectPattern, it->second);
     }
+    cache.Recent[cache.NextRecent++ % 2] = {part, it->first, &it->second};
     return it->second;
 }
 
@@ -105,18 +107,28 @@ bool TMessageFilters::Save(std::string* error) const {
     return WriteDataFile(Path, lines, 0644, error);
 }
 
-TMessageFilter* TMessageFilters::Check(TMultipartMessage* message) {
+template <class TTest>
+TMessageFilter* TMessageFilters::FirstMatch(TTest test) {
     TCacheScope scope(FHeaderCache);
-    for (const auto& item : FItems)
-        if (item->Check(message)) return item.get();
+    FRanOut = nullptr;
+    const TMatchBudget* budget = TMatchBudget::Current();
+    if (budget != nullptr && budget->Exhausted()) return nullptr;
+    for (const auto& item : FItems) {
+        if (test(*item)) return item.get();
+        if (budget != nullptr && budget->Exhausted()) {
+            FRanOut = item.get();
+            return nullptr;
+        }
+    }
     return nullptr;
 }
 
+TMessageFilter* TMessageFilters::Check(TMultipartMessage* message) {
+    return FirstMatch([message](TMessageFilter& filter) { return filter.Check(message); });
+}
+
 TMessageFilter* TMessageFilters::CheckPart(TMultipartItem* part) {
-    TCacheScope scope(FHeaderCache);
-    for (const auto& item : FItems)
-        if (item->CheckPart(part)) return item.get();
-    return nullptr;
+    return FirstMatch([part](TMessageFilter& filter) { return filter.CheckPart(part); });
 }
 
 TMessageFilter* TMessageFilters::Add(std::unique_ptr<TMessageFilter> filter) {

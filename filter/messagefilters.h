@@ -17,10 +17,26 @@ class TMessageFilters;
 
 // Decoded header values shared by the filters of one list during one check.
 struct TFilterHeaderCache {
+    struct TRecent {
+        const TMultipartItem* Part = nullptr;
+        std::string_view Name; // a key of Values
+        const std::vector<std::string>* Values = nullptr;
+    };
+
     bool Active = false;
     std::unordered_map<const TMultipartItem*,
                        std::map<std::string, std::vector<std::string>, std::less<>>>
         Values;
+    // The last two looked up: the sender rules of a list ask for the same two
+    // headers of the same part over and over.
+    TRecent Recent[2];
+    unsigned NextRecent = 0;
+
+    void Clear() {
+        Active = false;
+        Values.clear();
+        Recent[0] = Recent[1] = {};
+    }
 };
 
 class TMessageFilter {
@@ -87,10 +103,14 @@ public:
     // empty list writes an empty file. False, with the reason, when it fails.
     [[nodiscard]] bool Save(std::string* error = nullptr) const;
 
-    // The first filter in list order that matches, or null.
+    // The first filter in list order that matches, or null. While a match
+    // budget is current on the thread, the check stops once it is spent.
     TMessageFilter* Check(TMultipartMessage* message);
     // The first filter whose CheckPart matches this part alone, or null.
     TMessageFilter* CheckPart(TMultipartItem* part);
+    // The filter whose test spent the current match budget in the last Check
+    // or CheckPart, or null.
+    TMessageFilter* RanOut() const { return FRanOut; }
 
     TMessageFilter* Add(std::unique_ptr<TMessageFilter> filter);
     // Removes and destroys the filter at index; no effect outside the list.
@@ -109,7 +129,11 @@ public:
 private:
     friend class TMessageFilter;
 
+    template <class TTest>
+    TMessageFilter* FirstMatch(TTest test);
+
     std::vector<std::unique_ptr<TMessageFilter>> FItems;
+    TMessageFilter* FRanOut = nullptr;
     // Active only while Check or CheckPart runs, so every filter of the list
     // reuses one selection per part and header name.
     TFilterHeaderCache FHeaderCache;

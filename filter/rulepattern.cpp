@@ -2,11 +2,16 @@
 
 #include <charconv>
 
-std::unique_ptr<TRegexpObj> CreateRulePattern(std::string_view pattern, int options) {
+std::unique_ptr<TRegexpObj> CreateBoundedPattern(std::string_view pattern, int options) {
     auto result = std::make_unique<TRegexpObj>(pattern, options);
     result->SetMatchLimits(RuleMatchLimit, RuleDepthLimit);
+    result->SetBudgeted(true);
     result->Study();
     return result;
+}
+
+std::unique_ptr<TRegexpObj> CreateRulePattern(std::string_view pattern, int options) {
+    return CreateBoundedPattern(pattern, options | TRegexpObj::Characters);
 }
 
 TRulePattern::TRulePattern(std::unique_ptr<TRegexpObj> regexp)

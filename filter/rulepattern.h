@@ -17,8 +17,11 @@
 constexpr std::uint32_t RuleMatchLimit = 1000000;
 constexpr std::uint32_t RuleDepthLimit = 100000;
 
-// A user's pattern compiled with the options, bounded and studied. A pattern
-// that does not compile never matches.
+// A pattern with a user's part compiled with the options, bounded and
+// studied. A pattern that does not compile never matches.
+std::unique_ptr<TRegexpObj> CreateBoundedPattern(std::string_view pattern, int options);
+// A user's pattern for the text a rule tests: bounded, and matching CP932
+// text by characters (TRegexpObj::Characters).
 std::unique_ptr<TRegexpObj> CreateRulePattern(std::string_view pattern, int options);
 // A rule's compiled pattern. Whether a pattern matches an empty text is
 // learnt once, so the many empty texts a rule meets (parts without a name)
@@ -28,13 +31,15 @@ public:
     // A pattern searched as it stands.
     explicit TRulePattern(std::unique_ptr<TRegexpObj> regexp);
     // A keyword rule: the keyword is the pattern when it is a regular
-    // expression; otherwise it matches literally, byte for byte (as the
-    // keyword escaped would).
+    // expression; otherwise it matches literally (as the keyword escaped
+    // would). Either matches by characters.
     static TRulePattern Keyword(std::string_view keyword, bool regular, bool caseless);
 
-    // True when the pattern is found anywhere in the text. A literal keyword
+    // True when the pattern is found anywhere in the text. The matcher's
+    // searches draw on the thread's current match budget. A literal keyword
     // is looked for directly in short texts, where the matcher's cost per
-    // call dominates; the matcher's scan is faster on long ones.
+    // call dominates (a cost that needs no budget); the matcher's scan is
+    // faster on long ones.
     bool Search(std::string_view text) {
         if (FLiteral && text.size() <= ShortText) return FLiteral->Find(text);
         return text.empty() ? FMatchesEmpty : FRegexp->Execute(text);

@@ -4,18 +4,12 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
-struct TRegexpObj::Code {
-    pcre2_code* Pattern = nullptr;
-    pcre2_match_data* Match = nullptr;
-    pcre2_match_context* Context = nullptr; // only with limits
-    bool Studied = false;
-    ~Code() {
-        pcre2_match_context_free(Context);
-        pcre2_match_data_free(Match);
-        pcre2_code_free(Pattern);
-    }
-};
+#include "foundation/cp932pattern.h"
+#include "foundation/matchbudget.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -26,9 +20,109 @@ uint32_t CompileOptions(int options) {
     return result;
 }
 
+// The compiled pattern, or null with the compiler's message and offset in
+// the object when one is given.
+pcre2_code* CompilePattern(const std::string& pattern, int options, TRegexpObj* errors) {
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                                     CompileOptions(options), &error, &offset, nullptr);
+    if (code == nullptr && errors != nullptr) {
+        PCRE2_UCHAR message[256];
+        pcre2_get_error_message(error, message, sizeof message);
+        errors->ErrorText = reinterpret_cast<const char*>(message);
+        errors->ErrorOffset = static_cast<int>(offset);
+    }
+    return code;
+}
+
 const std::string kEmpty;
 
+bool IsWordByte(unsigned char b) {
+    return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b == '_';
+}
+
+// Character boundaries of one subject, for the callouts of a pattern that
+// matches by characters.
+class TCharScan {
+public:
+    void Reset(std::string_view subject) {
+        FSubject = subject;
+        FCursor = 0;
+        FStarts.clear();
+    }
+
+    // Match starts come in rising order: a cursor walks the characters once.
+    bool Boundary(std::size_t at) {
+        if (!FStarts.empty()) return FStarts[at];
+        if (at < FCursor) FCursor = 0;
+        while (FCursor < at)
+            FCursor += platform::IsDoubleByteAt(FSubject, FCursor) ? 2 : 1;
+        return FCursor == at;
+    }
+    // From a boundary on, whether `at` is one too.
+    bool BoundaryFrom(std::size_t from, std::size_t at) const {
+        while (from < at)
+            from += platform::IsDoubleByteAt(FSubject, from) ? 2 : 1;
+        return from == at;
+    }
+    // Whether a word starts or ends at the boundary, by characters: only a
+    // single-byte character can be a word character.
+    bool WordBoundary(std::size_t at) {
+        Starts();
+        const bool before = at > 0 && FStarts[at - 1] && IsWordByte(Byte(at - 1));
+        const bool after = at < FSubject.size() && IsWordByte(Byte(at));
+        return before != after;
+    }
+
+private:
+    unsigned char Byte(std::size_t i) const { return static_cast<unsigned char>(FSubject[i]); }
+    void Starts() {
+        if (!FStarts.empty()) return;
+        FStarts.assign(FSubject.size() + 1, false);
+        for (std::size_t i = 0; i < FSubject.size();
+             i += platform::IsDoubleByteAt(FSubject, i) ? 2 : 1)
+            FStarts[i] = true;
+        FStarts[FSubject.size()] = true;
+    }
+
+    std::string_view FSubject;
+    std::size_t FCursor = 0;
+    std::vector<bool> FStarts; // made when a word boundary is first asked
+};
+
+// 0 lets the match go on; 1 fails it at this point.
+int CharCallout(pcre2_callout_block* block, void* data) {
+    auto& scan = *static_cast<TCharScan*>(data);
+    switch (block->callout_number) {
+    case cp932callout::Start:
+        return scan.Boundary(block->start_match) ? 0 : 1;
+    case cp932callout::End:
+        return scan.BoundaryFrom(block->start_match, block->current_position) ? 0 : 1;
+    case cp932callout::WordBound:
+        return scan.WordBoundary(block->current_position) ? 0 : 1;
+    case cp932callout::NoWordBound:
+        return scan.WordBoundary(block->current_position) ? 1 : 0;
+    default:
+        return 0; // the user's own callouts
+    }
+}
+
 } // namespace
+
+struct TRegexpObj::Code {
+    pcre2_code* Pattern = nullptr;
+    pcre2_match_data* Match = nullptr;
+    pcre2_match_context* Context = nullptr; // only with limits or by characters
+    bool Studied = false;
+    bool Characters = false;
+    TCharScan Scan; // the callouts' view of the subject, by characters
+    ~Code() {
+        pcre2_match_context_free(Context);
+        pcre2_match_data_free(Match);
+        pcre2_code_free(Pattern);
+    }
+};
 
 TRegexpObj::TRegexpObj(std::string_view pattern, int options) {
     Compile(pattern, options);
@@ -49,20 +143,23 @@ bool TRegexpObj::Compile(std::string_view pattern, int options) {
     ErrorOffset = 0;
     FCaptures.clear();
     Pattern = pattern;
-    int error = 0;
-    PCRE2_SIZE offset = 0;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(Pattern.data()), Pattern.size(),
-                                     CompileOptions(options), &error, &offset, nullptr);
-    if (code == nullptr) {
-        PCRE2_UCHAR message[256];
-        pcre2_get_error_message(error, message, sizeof message);
-        ErrorText = reinterpret_cast<const char*>(message);
-        ErrorOffset = static_cast<int>(offset);
-        return false;
-    }
+    // A pattern that matches by characters and cannot be rewritten, or whose
+    // rewriting does not compile, matches bytes as written.
+    pcre2_code* code = nullptr;
+    bool characters = false;
+    if (options & Characters)
+        if (std::optional<std::string> translated = TranslateCp932Pattern(Pattern))
+            characters = (code = CompilePattern(*translated, options, nullptr)) != nullptr;
+    if (code == nullptr) code = CompilePattern(Pattern, options, this);
+    if (code == nullptr) return false;
     FCode = new Code;
     FCode->Pattern = code;
     FCode->Match = pcre2_match_data_create_from_pattern(code, nullptr);
+    FCode->Characters = characters;
+    if (characters) {
+        FCode->Context = pcre2_match_context_create(nullptr);
+        pcre2_set_callout(FCode->Context, CharCallout, &FCode->Scan);
+    }
     ApplyLimits();
     return true;
 }
@@ -89,7 +186,13 @@ bool TRegexpObj::Study(int) {
 
 bool TRegexpObj::Execute(std::string_view subject, int) {
     if (FCode == nullptr) return false;
+    TMatchBudget* budget = FBudgeted ? TMatchBudget::Current() : nullptr;
+    if (budget != nullptr && budget->Exhausted()) {
+        ResultCount = PCRE2_ERROR_NOMATCH;
+        return false;
+    }
     auto text = reinterpret_cast<PCRE2_SPTR>(subject.data());
+    if (FCode->Characters) FCode->Scan.Reset(subject);
     int rc = pcre2_match(FCode->Pattern, text, subject.size(), 0, 0, FCode->Match, FCode->Context);
     // The JIT's own stack is smaller than the interpreter's limits: a result
     // must never depend on whether the pattern was studied.
@@ -97,6 +200,10 @@ bool TRegexpObj::Execute(std::string_view subject, int) {
         rc = pcre2_match(FCode->Pattern, text, subject.size(), 0, PCRE2_NO_JIT, FCode->Match,
                          FCode->Context);
     ResultCount = rc;
+    if (budget != nullptr)
+        budget->Spend(subject.size(), rc == PCRE2_ERROR_MATCHLIMIT ||
+                                          rc == PCRE2_ERROR_DEPTHLIMIT ||
+                                          rc == PCRE2_ERROR_HEAPLIMIT);
     if (rc > 0) {
         uint32_t groups = 0;
         pcre2_pattern_info(FCode->Pattern, PCRE2_INFO_CAPTURECOUNT, &groups);

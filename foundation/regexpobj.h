@@ -18,6 +18,11 @@ public:
     // Option bits of the classic interface.
     static constexpr int Caseless = 1;
     static constexpr int Multiline = 2;
+    // Matches CP932 text by characters (foundation/cp932pattern.h): a match
+    // starts and ends on character boundaries, items take whole characters
+    // and case folding never touches the second byte of a character. For the
+    // patterns users write; the system's own patterns match bytes.
+    static constexpr int Characters = 0x100;
 
     explicit TRegexpObj(std::string_view pattern, int options = 0);
     ~TRegexpObj();
@@ -31,6 +36,10 @@ public:
     // also across Compile: a search that reaches a bound ends as no match. For
     // patterns that users write, where backtracking can explode.
     void SetMatchLimits(std::uint32_t matchLimit, std::uint32_t depthLimit);
+    // Makes every later Execute draw on the thread's current TMatchBudget
+    // (foundation/matchbudget.h), when there is one: once it is spent,
+    // Execute finds nothing without searching.
+    void SetBudgeted(bool budgeted) { FBudgeted = budgeted; }
 
     // True when the pattern matches somewhere in the subject. On a match the
     // captures, PreMatch and PostMatch are replaced; otherwise they stay.
@@ -64,6 +73,7 @@ private:
     Code* FCode = nullptr;
     std::uint32_t FMatchLimit = 0; // 0: the library's defaults
     std::uint32_t FDepthLimit = 0;
+    bool FBudgeted = false;
     std::vector<std::string> FCaptures;
     std::string_view FPreMatch;
     std::string_view FPostMatch;

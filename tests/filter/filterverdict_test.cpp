@@ -206,3 +206,52 @@ TEST(FilterVerdict, ParserBoundRejectsBeforeAnyList) {
         }
     }
 }
+
+namespace {
+
+// A message of `parts` text parts on which "(a+)+$" stops at the matcher's
+// limits every time, and an .exe attachment after them.
+std::string CostlyParts(int parts) {
+    std::string text = "Subject: x\nContent-Type: multipart/mixed; boundary=b\n\n";
+    for (int i = 0; i < parts; ++i)
+        text += "--b\nContent-Type: text/plain\n\n" + std::string(40, 'a') + "b\n";
+    return text + "--b\nContent-Type: application/octet-stream; name=\"evil.exe\"\n\nMZ\n--b--\n";
+}
+
+} // namespace
+
+// All rules of all lists draw on one budget per message: once a rule has
+// spent it, the rules after it do not run, and the verdict names that rule.
+TEST(FilterVerdict, RulesShareOneBudgetPerMessage) {
+    TMessageFilterSet set;
+    AddRule<TMessageFilterBody>(set.MessageFiltersBody, false, true, "viagra");
+    AddRule<TMessageFilterBody>(set.MessageFiltersBody, true, false, "(a+)+$");
+    AddRule<TMessageFilterAttach>(set.MessageFiltersAttach, "exe");
+    auto message = ParseMessage(CostlyParts(40));
+
+    TVerdictBudget budget; // 16 searches at the limits
+    std::string comment;
+    EXPECT_FALSE(FilterVerdict(set, false, comment, message.get(), &budget));
+    EXPECT_EQ(comment, "");
+    EXPECT_TRUE(budget.Spent);
+    EXPECT_EQ(budget.RanOut, "\x96{\x95\xB6((a+)+$)"); // 本文((a+)+$)
+
+    // With room for every search, the attachment rule is reached.
+    budget.LimitSearches = 1000;
+    budget.Allowance = std::chrono::hours(1);
+    EXPECT_TRUE(FilterVerdict(set, false, comment, message.get(), &budget));
+    EXPECT_EQ(comment, "\x93Y\x95t\xCC\xA7\xB2\xD9(exe)");
+    EXPECT_FALSE(budget.Spent);
+    EXPECT_EQ(budget.RanOut, "");
+
+    // A budget of no time is spent before any rule runs.
+    TVerdictBudget none;
+    none.Allowance = std::chrono::milliseconds(0);
+    auto spam = ParseMessage(kSpam);
+    FillFrom(set, 1);
+    comment.clear();
+    EXPECT_FALSE(FilterVerdict(set, true, comment, spam.get(), &none));
+    EXPECT_TRUE(none.Spent);
+    EXPECT_EQ(none.RanOut, "");
+    EXPECT_EQ(comment, "");
+}

@@ -21,7 +21,8 @@ std::string RandomText(std::mt19937& rng, int longest) {
 
 } // namespace
 
-// The literal search answers as the escaped keyword's pattern does.
+// The literal search answers as the escaped keyword's pattern matching by
+// characters does.
 TEST(LiteralSearch, AgreesWithTheEscapedPattern) {
     std::mt19937 rng(7);
     for (int round = 0; round < 20000; ++round) {
@@ -36,7 +37,8 @@ TEST(LiteralSearch, AgreesWithTheEscapedPattern) {
             needle = RandomText(rng, 4);
         }
         for (bool caseless : {false, true}) {
-            TRegexpObj pattern(TRegexpObj::escape(needle), caseless ? TRegexpObj::Caseless : 0);
+            TRegexpObj pattern(TRegexpObj::escape(needle),
+                               TRegexpObj::Characters | (caseless ? TRegexpObj::Caseless : 0));
             ASSERT_EQ(TLiteralSearch(needle, caseless).Find(text), pattern.Execute(text))
                 << "needle [" << needle << "] text [" << text << "] caseless " << caseless;
         }
@@ -51,4 +53,26 @@ TEST(LiteralSearch, LongNeedlesAndTexts) {
     EXPECT_FALSE(TLiteralSearch(needle, false).Find(text));
     EXPECT_TRUE(TLiteralSearch("", false).Find(""));
     EXPECT_FALSE(TLiteralSearch("abc", true).Find("ab"));
+}
+
+TEST(LiteralSearch, ByCharacters) {
+    struct Case {
+        const char *Needle, *Text;
+        bool Caseless, Found;
+    } cases[] = {
+        {"A", "\x83\x41", false, false}, // the second byte of ア
+        {"A",
+         "\x83\x41"
+         "A",
+         false, true},
+        {"a", "\x83\x41\x83\x43", true, false},                // アイ
+        {"\x83\x41", "\x83\x61", true, false},                 // ア is not ヂ
+        {"\x83\x41\x83\x5f", "x\x83\x41\x83\x5f", true, true}, // アダ
+        {"\x83", "\x83\x41", false, false},                    // half of ア
+        {"\x83", "\x83 ", false, true},                        // a lead byte standing alone
+        {"sale", "\x96\x7bSALE", true, true},                  // 本SALE
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TLiteralSearch(c.Needle, c.Caseless).Find(c.Text), c.Found)
+            << c.Needle << " in " << c.Text;
 }

@@ -364,3 +364,82 @@ TEST(MessageFilterRegexp, CatastrophicPatternsEndAsNoMatch) {
     auto xs = ParseMessage("Subject: " + std::string(5000, 'x') + "\n\n\n");
     EXPECT_FALSE(subject.Check(xs.get()));
 }
+
+namespace {
+
+std::string Base64(std::string_view bytes) {
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        unsigned n = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) n |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) n |= static_cast<unsigned char>(bytes[i + 2]);
+        for (std::size_t k = 0; k < 4; ++k)
+            out += i + k <= bytes.size() ? kDigits[(n >> (18 - 6 * k)) & 63] : '=';
+    }
+    return out;
+}
+
+// A message whose From name, Subject, X-Mailer, X-Note and text body hold the
+// CP932 text (sent as Shift_JIS); the body has `padding` blanks after it.
+std::unique_ptr<TMultipartMessage> JapaneseMessage(const std::string& text, std::size_t padding) {
+    const std::string word = "=?Shift_JIS?B?" + Base64(text) + "?=";
+    return ParseMessage("From: " + word + " <z@z.jp>\nSubject: " + word + "\nX-Mailer: " + word +
+                        "\nX-Note: " + word +
+                        "\nContent-Type: text/plain; charset=Shift_JIS\n"
+                        "Content-Transfer-Encoding: base64\n\n" +
+                        Base64(text + std::string(padding, ' ')) + "\n");
+}
+
+} // namespace
+
+// Every keyword kind matches Japanese text by characters: never the second
+// byte of a character, never with its case folded.
+TEST(MessageFilterKinds, JapaneseTextByCharacters) {
+    const std::string a = "\x83\x41", i = "\x83\x43", u = "\x83\x45", e = "\x83\x47",
+                      o = "\x83\x49";
+    const std::string ka = "\x83\x4a", di = "\x83\x61";
+    const std::string adult = a + "\x83\x5f\x83\x8b\x83\x67"; // アダルト
+    const std::string diduru =
+        di + "\x83\x5f\x83\x8b" + e; // ヂダルエ (second bytes differ in case)
+    const std::string sale = "\x96\x7b\x93\xfaSALE\x8a\x4a\x8d\xc3"; // 本日SALE開催
+    struct Case {
+        std::string Keyword;
+        bool Regular, Caseless;
+        std::string Text;
+        bool Expected;
+    } cases[] = {
+        {"A", false, false, a + i + u + e + o, false}, // ア is 0x83 0x41
+        {"a", false, true, a + i + u + e + o, false},
+        {adult, false, true, diduru, false},
+        {adult, false, true, "x" + adult, true},
+        {a, false, true, di, false},
+        {a, false, true, a, true},
+        {"sale", false, true, sale, true},
+        {"[" + a + i + "]", true, false, ka, false}, // not the lead byte of カ
+        {"[" + a + i + "]", true, false, ka + i, true},
+        {a + "+" + i, true, true, di + a + a + i, true},
+    };
+    for (std::size_t padding :
+         {0, 600}) { // short texts are searched directly, long ones by the matcher
+        for (const Case& c : cases) {
+            auto message = JapaneseMessage(c.Text, padding);
+            std::vector<std::unique_ptr<TMessageFilter>> filters;
+            filters.push_back(
+                std::make_unique<TMessageFilterSubject>(nullptr, c.Regular, c.Caseless, c.Keyword));
+            filters.push_back(
+                std::make_unique<TMessageFilterMailer>(nullptr, c.Regular, c.Caseless, c.Keyword));
+            filters.push_back(std::make_unique<TMessageFilterSender>(nullptr, c.Regular, c.Caseless,
+                                                                     c.Keyword, false, true));
+            filters.push_back(std::make_unique<TMessageFilterHeader>(nullptr, "X-Note", c.Regular,
+                                                                     c.Caseless, c.Keyword));
+            filters.push_back(
+                std::make_unique<TMessageFilterBody>(nullptr, c.Regular, c.Caseless, c.Keyword));
+            for (const auto& filter : filters)
+                EXPECT_EQ(filter->Check(message.get()), c.Expected)
+                    << typeid(*filter).name() << " [" << c.Keyword << "] in [" << c.Text
+                    << "] padding " << padding;
+        }
+    }
+}
