@@ -38,7 +38,10 @@ private:
 };
 
 bool TMarrowbyForm::FilterMessage(std::string& comment, TMultipartMessage& message) {
-    return FilterVerdict(*MessageFilters, FPrecheckAttach, comment, &message);
+    TVerdictBudget budget;
+    const bool reject = FilterVerdict(*MessageFilters, FPrecheckAttach, comment, &message, &budget);
+    if (budget.Spent) LogAppend(VerdictTimeoutLine(budget.RanOut));
+    return reject;
 }
 
 void TMarrowbyForm::CreateReceiveCoordinator() {

@@ -21,7 +21,9 @@ constexpr std::string_view kHelp =
     "  --precheck-attach 0|1    1 (the default): the attachment list is consulted first;\n"
     "                           0: last, after the white list and the other lists\n"
     "Rule lines that cannot be read are reported on standard error and skipped. A message\n"
-    "file that cannot be read is reported there too; the exit code is then 1.\n";
+    "file that cannot be read is reported there too; the exit code is then 1. A message on\n"
+    "which the rules spend their time budget is judged by the rules that ran before, and\n"
+    "standard error names the rule that spent it (\">TIMEOUT:\").\n";
 
 struct TVerdictOptions {
     std::string Folder; // CP932
@@ -88,9 +90,13 @@ int CmdVerdict(const TToolArgs& args, std::ostream& out, std::ostream& err) {
             continue;
         }
         std::string comment;
-        bool reject = FilterVerdict(lists, options.PrecheckAttach, comment, &message);
+        TVerdictBudget budget;
+        bool reject = FilterVerdict(lists, options.PrecheckAttach, comment, &message, &budget);
         out << file << '\t' << (reject ? "reject" : "accept") << '\t'
             << platform::Cp932ToUtf8(comment) << "\n";
+        if (budget.Spent)
+            err << "marrowby-tool verdict: " << file << ": "
+                << platform::Cp932ToUtf8(VerdictTimeoutLine(budget.RanOut)) << "\n";
     }
     return status;
 }

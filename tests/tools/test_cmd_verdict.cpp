@@ -74,3 +74,15 @@ TEST_F(CmdVerdictTest, BadArgumentsAndFiles) {
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_NE(Out.str().find("--precheck-attach"), std::string::npos);
 }
+
+TEST_F(CmdVerdictTest, SpentBudgetNamesTheRule) {
+    Write("cgi/body.cgi", "(a+)+$,1,0\r\n");
+    std::string text = "Content-Type: multipart/mixed; boundary=b\r\n\r\n";
+    for (int i = 0; i < 40; ++i)
+        text += "--b\r\nContent-Type: text/plain\r\n\r\n" + std::string(40, 'a') + "b\r\n";
+    Write("costly.eml", text + "--b--\r\n");
+    const std::string costly = Folder.File("costly.eml");
+    EXPECT_EQ(Run({"--folder", Folder.Path, costly}), 0);
+    EXPECT_EQ(Out.str(), costly + "\taccept\t\n");
+    EXPECT_NE(Err.str().find(costly + ": >TIMEOUT:本文((a+)+$) "), std::string::npos) << Err.str();
+}
