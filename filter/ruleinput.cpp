@@ -28,7 +28,10 @@ std::optional<TPatternError> ErrorOf(std::string_view pattern, int options, std:
 std::optional<TPatternError> KeywordPatternError(std::string_view keyword, bool regular,
                                                  bool caseless) {
     if (!regular) return std::nullopt;
-    return ErrorOf(keyword, caseless ? TRegexpObj::Caseless : 0, keyword, 0);
+    // Compiled as the rule compiles it: by characters, so that a character
+    // whose second byte is a backslash is no escape.
+    return ErrorOf(keyword, TRegexpObj::Characters | (caseless ? TRegexpObj::Caseless : 0),
+                   keyword, 0);
 }
 
 std::optional<TPatternError> HeaderNamePatternError(std::string_view name) {
@@ -41,8 +44,8 @@ std::optional<TPatternError> HeaderNamePatternError(std::string_view name) {
 std::optional<TPatternError> ExtensionPatternError(std::string_view extension) {
     // The extension stands before the final "$".
     const std::size_t lead = TMessageFilterAttach::PatternText("").size() - 1;
-    return ErrorOf(TMessageFilterAttach::PatternText(extension), TRegexpObj::Caseless, extension,
-                   lead);
+    return ErrorOf(TMessageFilterAttach::PatternText(extension),
+                   TRegexpObj::Caseless | TRegexpObj::Characters, extension, lead);
 }
 
 std::string TypedExtension(std::string_view text) {

@@ -34,6 +34,8 @@ TEST(RuleInput, NamesTheLibrarysErrorAndWhereInTheUsersText) {
                 "missing terminating ] for character class", 4, "Japanese keyword");
     ExpectError(KeywordPatternError("a{2,1}", true, true), "numbers out of order in {} quantifier",
                 5, "quantifier");
+    // 表 ends in the byte of a backslash, which a rule reads as part of the character.
+    EXPECT_FALSE(KeywordPatternError("x\x95\x5c", true, true));
 
     EXPECT_FALSE(HeaderNamePatternError("X-Mailer|X-Library"));
     ExpectError(HeaderNamePatternError("X-(Spam"), "missing closing parenthesis", 7, "header");
