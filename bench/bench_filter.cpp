@@ -1,6 +1,8 @@
 // Verdict throughput: parse a typical message and judge it against the nine
 // lists holding 100 rules each (literal and regular-expression rules mixed).
 // Most mail matches nothing, so every list is scanned to its end.
+//   bench_filter --benchmark_filter=BM_Verdict
+//   bench_filter --benchmark_filter=BM_CostlyRule
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -208,6 +210,25 @@ void BM_ListCheck(benchmark::State& state) {
     state.SetLabel(list.Name);
 }
 BENCHMARK(BM_ListCheck)->DenseRange(0, 8);
+
+// A message of 4,000 text parts against the body rule "(a+)+$", whose search
+// stops at the matcher's limit on every part: the verdict's budget bounds it.
+void BM_CostlyRule(benchmark::State& state) {
+    TMessageFilterSet set;
+    set.MessageFiltersBody.Add(
+        std::make_unique<TMessageFilterBody>(&set.MessageFiltersBody, true, false, "(a+)+$"));
+    std::string text = "Subject: x\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n";
+    for (int i = 0; i < state.range(0); ++i)
+        text += "--b\r\nContent-Type: text/plain\r\n\r\n" + std::string(40, 'a') + "b\r\n";
+    TMultipartMessage message;
+    message.Create(text + "--b--\r\n");
+    for (auto _ : state) {
+        std::string comment;
+        benchmark::DoNotOptimize(FilterVerdict(set, true, comment, &message));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_CostlyRule)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 void BM_ParseOnly(benchmark::State& state) {
     std::vector<std::string> messages = Messages();
