@@ -43,4 +43,18 @@ inline constexpr const char* DesktopOpenFailed =
 inline constexpr const char* EditorStartFailed = "ｴﾃﾞｨﾀを起動できません";
 inline constexpr const char* SaveFailed = "保存できません";
 
+// Recovery at start-up, one line per mailbox that needed it: the mailbox,
+// then the counts that are not zero.
+inline constexpr const char* RecoveredHead = "復旧 %s:";
+inline constexpr const char* RecoveredAdded = " 索引に戻したﾌｧｲﾙ %d";
+inline constexpr const char* RecoveredCompleted = " 保存を完了したﾌｧｲﾙ %d";
+inline constexpr const char* RecoveredDropped = " ﾌｧｲﾙのない項目 %d";
+inline constexpr const char* RecoveredTemp = " 削除した一時ﾌｧｲﾙ %d";
+inline constexpr const char* RecoveredRemembered = " 受信済みに戻したUIDL %d";
+inline constexpr const char* RecoveredSkipped =
+    "索引の項目を読み飛ばしました (ﾌｫﾙﾀﾞの外のﾌｧｲﾙ名): %s";
+
+// A message could not be moved to the trash; the reason follows.
+inline constexpr const char* MoveToTrashFailed = "ごみ箱に移動できませんでした: ";
+
 } // namespace apptext

@@ -229,6 +229,7 @@ private:
     TPop3AccountItem* CheckingAccount() const { return AccountAt(FCheckIndex); }
     TPop3AccountItem* ErasingAccount() const { return AccountAt(FEraseIndex); }
     void LoadAccounts();
+    void RecoverStores();
     // False when the account list could not be written (the user is told).
     bool SaveAccounts();
     // The account dialog is shown: the accounts are being edited on file.

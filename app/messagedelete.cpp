@@ -5,11 +5,13 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "app/apptexts.h"
 #include "app/marrowbyform.h"
 #include "app/messagelistmodel.h"
 #include "store/localuser.h"
 #include "store/messagebox.h"
 #include "store/pop3accountlist.h"
+#include "ui/widgettext.h"
 
 void TMarrowbyForm::ButtonDeleteClick() {
     if (!MessageSelected()) return;
@@ -28,7 +30,11 @@ void TMarrowbyForm::ButtonDeleteClick() {
         if (!account || account->IsLocked()) return;
         // One erase thread at a time: the button is off while one runs.
         if (!entry->ServerUID.empty() && ErasingAccount()) return;
-        entry->SetParent(DustBox1.get());
+        std::string error;
+        if (!entry->SetParent(DustBox1.get(), &error)) {
+            ReportError(Sjis(apptext::MoveToTrashFailed) + error);
+            return;
+        }
         if (!entry->ServerUID.empty()) EraseOnServer(index, *entry);
         rows->Remove(row);
         SaveMailboxes(&account->Mailbox);

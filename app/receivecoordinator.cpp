@@ -1,11 +1,13 @@
 #include "app/receivecoordinator.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
 
 #include "app/receiveevent.h"
 #include "net/custompop3clientthread.h"
+#include "platform/file.h"
 #include "platform/text.h"
 #include "store/pop3accountitem.h"
 
@@ -23,6 +25,15 @@ std::uint64_t ListSize(const std::string& word) {
     return size;
 }
 
+// A message count or number: decimal digits only; -1 otherwise.
+long long MessageCount(const std::string& word) {
+    long long count = 0;
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), count);
+    if (word.empty() || ec != std::errc() || end != word.data() + word.size() || count < 0)
+        return -1;
+    return count;
+}
+
 } // namespace
 
 TReceiveCoordinator::TReceiveCoordinator(TReceiveHost& host, TRegexpObj& statusLinePattern)
@@ -38,6 +49,10 @@ void TReceiveCoordinator::WMCheckEvent(platform::TMessage& message,
     case T::StateGreeting:
         LogGreeting(event, account);
         if (account) account->PrepareDownload();
+        FMessageCount = -1;
+        FWalked = 0;
+        FDeleting.clear();
+        FDeleted.clear();
         event.Answer(T::StateGreeting, event.Flag());
         return;
     case T::EventEnded:
@@ -45,12 +60,26 @@ void TReceiveCoordinator::WMCheckEvent(platform::TMessage& message,
         SaveSession(account);
         FHost.CheckSessionEnded();
         return;
+    case T::StateCommit:
+        Commit(event, account);
+        return;
+    case T::StateQuit:
+        CheckQuit(event, account);
+        return;
+    case T::StateStat:
+        FMessageCount = event.Flag() ? MessageCount(event.Word(1)) : -1;
+        break;
+    case T::StateDele:
+        if (event.Flag() && !FDeleting.empty()) FDeleted.push_back(FDeleting);
+        FDeleting.clear();
+        break;
     default:
         break;
     }
     if (SharedEvent(event)) return;
     switch (event.Code()) {
     case T::StateUidl:
+        FWalked = std::max(FWalked, MessageCount(event.Word(1)));
         CheckUidl(event, account);
         return;
     case T::StateList:
@@ -146,10 +175,48 @@ void TReceiveCoordinator::CheckUidl(TReceiveEvent& event, TPop3AccountItem* acco
         event.Answer(T::StateUidl, true);
         return;
     }
+    // Known: stored before. It is left on a server that keeps the mail and
+    // deleted unfetched on one that does not (a crash cut the session that
+    // stored it short of its QUIT).
     FHost.LogAppend(">SKIP:" + LogText(event.Line(1)));
     FHost.LogAppend(LogText(event.Line(2)));
     account->EndDownload();
-    event.Answer(T::StateUidl, true, "SKIP");
+    if (!account->Stay) FDeleting = event.Word(2);
+    event.Answer(T::StateUidl, true, account->Stay ? "SKIP" : "DELE");
+}
+
+void TReceiveCoordinator::Remember(TPop3AccountItem& account) {
+    const std::string uidl = account.CurrentUID;
+    std::string error;
+    if (account.EndDownload() && !account.AppendChecklist(uidl, &error))
+        LogError("exclude.txt", error);
+}
+
+void TReceiveCoordinator::Commit(TReceiveEvent& event, TPop3AccountItem* account) {
+    std::string error;
+    bool durable = true;
+    for (const std::string& path : {account ? account->GetFolder() : std::string(),
+                                    platform::ExtractFilePath(FHost.DustBox().Path)})
+        if (!path.empty() && platform::DirectoryExists(path) &&
+            !platform::SyncFileSystem(path, &error)) {
+            LogError(path, error);
+            durable = false;
+        }
+    // Without QUIT the server deletes nothing: what could not be made
+    // durable is still there next time.
+    event.Answer(T::StateCommit, durable);
+}
+
+// The server has carried out the session's deletions. A walk that saw every
+// message tells which remembered UIDLs the server no longer lists.
+void TReceiveCoordinator::CheckQuit(TReceiveEvent& event, TPop3AccountItem* account) {
+    LogPair(event);
+    if (account && event.Flag()) {
+        if (FMessageCount >= 0 && FWalked >= FMessageCount) account->CompleteDownload();
+        for (const std::string& uidl : FDeleted)
+            account->Forget(uidl);
+    }
+    event.Answer(T::StateQuit, true);
 }
 
 void TReceiveCoordinator::CheckList(TReceiveEvent& event) {

@@ -10,6 +10,7 @@
 // tests that play the window with a queue.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "message/multipartmessage.h"
 #include "platform/messages.h"
@@ -82,10 +83,23 @@ private:
     bool Judge(std::string_view text, std::string& comment);
     // Writes the account's index and checklist and the trash index.
     void SaveSession(TPop3AccountItem* account);
+    // Remembers the account's current UIDL, in memory and in its checklist file.
+    void Remember(TPop3AccountItem& account);
+    // Before QUIT: everything the session stored is made durable at once.
+    void Commit(TReceiveEvent& event, TPop3AccountItem* account);
+    void CheckQuit(TReceiveEvent& event, TPop3AccountItem* account);
     void LogSession(const char* word, const TPop3AccountItem* account);
     void LogPair(const TReceiveEvent& event);
     void LogError(std::string_view what, std::string_view reason);
 
     TReceiveHost& FHost;
     TRegexpObj& FStatusLinePattern;
+    // The check session's walk: the STAT count (-1 when it was not given)
+    // and the highest message number whose UIDL event was answered.
+    long long FMessageCount = -1;
+    long long FWalked = 0;
+    // The UIDL of the DELE under way, and those the server accepted: the
+    // server removes them at QUIT, and the checklist forgets them then.
+    std::string FDeleting;
+    std::vector<std::string> FDeleted;
 };

@@ -1,8 +1,11 @@
 // A downloaded message: from the RETR block to a judged, stored message and
 // the answer that tells the thread whether to delete it on the server. Mail
 // leaves the server only once its file is safely on disk.
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <limits>
+#include <stdexcept>
 
 #include "app/receivecoordinator.h"
 #include "app/receiveevent.h"
@@ -70,13 +73,14 @@ void TReceiveCoordinator::CheckRetr(TReceiveEvent& event, TPop3AccountItem* acco
     const bool stored =
         StoreReceived(reject ? FHost.DustBox() : account->Mailbox, MultipartMessage2,
                       deleteOnServer, comment, text, account->Name, &error);
-    if (stored) FHost.MessageCounted(reject);
-    // A message that stays on the server is remembered; one that leaves it,
-    // or could not be stored (and is fetched again next time), is not.
-    if (stored && !deleteOnServer)
-        account->EndDownload();
-    else
+    if (stored) {
+        FHost.MessageCounted(reject);
+        if (deleteOnServer) FDeleting = account->CurrentUID;
+        Remember(*account);
+    } else {
+        // Not stored: it stays on the server and is fetched again next time.
         account->AbortDownload();
+    }
     LogPair(event);
     if (!comment.empty()) FHost.LogAppend(">DELE:" + LogText(comment));
     if (!stored) LogError("RETR", error);
@@ -104,6 +108,11 @@ bool TReceiveCoordinator::Judge(std::string_view text, std::string& comment) {
     return false;
 }
 
+// The four steps of storing, each one a crash may interrupt (see
+// store/mailboxrecovery.h): the text under the entry's temporary name, the
+// entry's line appended to the index, the file's own name; the caller then
+// appends the UIDL to the checklist. Nothing is synced here: the session
+// syncs once before QUIT.
 bool TReceiveCoordinator::StoreReceived(TMessageBox& box, TMultipartMessage& message,
                                         bool deletedOnServer, const std::string& comment,
                                         std::string_view rawText, const std::string& accountName,
@@ -111,28 +120,29 @@ bool TReceiveCoordinator::StoreReceived(TMessageBox& box, TMultipartMessage& mes
     std::string reason;
     std::string path;
     TMBXItem* entry = nullptr;
+    std::string temp;
     try {
-        if (box.Path.empty()) {
-            reason = "the mailbox has no folder";
-        } else {
-            path =
-                TMessageBox::MakeMessagePath(platform::ExtractFilePath(box.Path), message.Subject);
-            message.SetPath(path);
-            if (platform::WriteFileAtomic(path, rawText, MessageFileMode, &reason)) {
-                const TDateTime storedDate = platform::FileDateTime(path).value_or(Now());
-                entry = box.Add(message, storedDate, accountName);
-                if (!deletedOnServer) entry->ServerUID = message.ServerUID;
-                entry->Comment = comment;
-                FHost.MessageStored(box, *entry);
-                return true;
-            }
-        }
+        if (box.Path.empty()) throw std::runtime_error("the mailbox has no folder");
+        path = TMessageBox::MakeMessagePath(platform::ExtractFilePath(box.Path), message.Subject);
+        message.SetPath(path);
+        entry = box.Add(message, Now(), accountName);
+        if (!deletedOnServer) entry->ServerUID = message.ServerUID;
+        entry->Comment = comment;
+        entry->FetchedUID = message.ServerUID;
+        entry->FetchedAccount = accountName;
+        temp = box.GetTempPath(*entry);
+        if (!platform::WriteNewFile(temp, rawText, MessageFileMode, &reason))
+            throw std::runtime_error(reason);
+        entry->StoredDate = platform::FileDateTime(temp).value_or(entry->StoredDate);
+        if (!box.Append(*entry, &reason)) throw std::runtime_error(reason);
+        if (!platform::RenameFile(temp, path))
+            throw std::runtime_error(std::string("cannot name the file: ") + std::strerror(errno));
+        FHost.MessageStored(box, *entry);
+        return true;
     } catch (...) {
         reason = Reason(std::current_exception());
-        if (entry)
-            box.Remove(entry);
-        else if (!path.empty())
-            platform::DeleteFile(path);
+        if (entry) box.Extract(entry);
+        if (!temp.empty()) platform::DeleteFile(temp);
     }
     if (error) *error = (path.empty() ? box.Path : path) + ": " + reason;
     return false;

@@ -45,6 +45,7 @@ void TMarrowbyForm::LoadSettings() {
     LoadAccounts();
     FCheckIndex = AccountCount();
     DustBox1->Load();
+    RecoverStores();
     auto key = SettingsKey();
     ReadInteger(*key, "checkspan", FCheckSpan);
     ReadBoolean(*key, "checkenable", FCheckEnable);

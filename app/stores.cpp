@@ -4,9 +4,12 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/apptexts.h"
 #include "app/marrowbyform.h"
+#include "app/receiveevent.h"
 #include "filter/filterset.h"
 #include "platform/text.h"
+#include "store/mailboxrecovery.h"
 #include "store/messagebox.h"
 #include "store/pop3accountlist.h"
 #include "ui/widgettext.h"
@@ -22,6 +25,43 @@ TPop3AccountItem* TMarrowbyForm::AccountAt(int index) const {
 
 void TMarrowbyForm::LoadAccounts() {
     Pop3AccountList1->Load();
+}
+
+namespace {
+
+std::string Counted(const char* utf8, int count) {
+    std::string text = Sjis(utf8);
+    text.replace(text.find("%d"), 2, std::to_string(count));
+    return text;
+}
+
+std::string RecoveryLine(const TRecoveryReport& r) {
+    std::string line = Sjis(apptext::RecoveredHead);
+    line.replace(line.find("%s"), 2, LogText(r.Caption));
+    const std::pair<const char*, int> counts[] = {{apptext::RecoveredAdded, r.Added},
+                                                  {apptext::RecoveredCompleted, r.Completed},
+                                                  {apptext::RecoveredDropped, r.Dropped},
+                                                  {apptext::RecoveredTemp, r.TempRemoved},
+                                                  {apptext::RecoveredRemembered, r.Remembered}};
+    for (const auto& [text, count] : counts)
+        if (count) line += Counted(text, count);
+    return line;
+}
+
+} // namespace
+
+// After a crash the folders and indexes are made to agree before any mail
+// is fetched or served; the log tells what was recovered.
+void TMarrowbyForm::RecoverStores() {
+    for (const TRecoveryReport& report : ::RecoverStores(*Pop3AccountList1, *DustBox1)) {
+        LogAppend(RecoveryLine(report));
+        for (const std::string& name : report.Skipped) {
+            std::string line = Sjis(apptext::RecoveredSkipped);
+            LogAppend(line.replace(line.find("%s"), 2, LogText(name)));
+        }
+        for (const std::string& error : report.Errors)
+            LogAppend(">ERROR:" + LogText(error));
+    }
 }
 
 // Nothing is lost when a file cannot be written: the old one stays, and

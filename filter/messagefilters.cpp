@@ -104,7 +104,7 @@ bool TMessageFilters::Save(std::string* error) const {
     lines.reserve(FItems.size());
     for (const auto& item : FItems)
         lines.push_back(item->GetCSV());
-    return WriteDataFile(Path, lines, 0644, error);
+    return WriteDataFile(Path, lines, 0600, error);
 }
 
 template <class TTest>

@@ -34,6 +34,19 @@ bool IsBlank(char c) {
     return b >= 0x01 && b <= 0x20;
 }
 
+// A line end or a NUL inside an item would split the line or end the file
+// when it is read back: each becomes a blank. No trail byte of a double-byte
+// character is below 0x40, so bytes can be replaced one by one.
+constexpr std::string_view LineBreakers("\0\r\n", 3);
+
+std::string WithoutLineBreakers(std::string_view item) {
+    std::string out(item);
+    for (std::size_t at = out.find_first_of(LineBreakers); at != std::string::npos;
+         at = out.find_first_of(LineBreakers, at + 1))
+        out[at] = ' ';
+    return out;
+}
+
 } // namespace
 
 std::string CSVLineWrite(const std::vector<std::string>& items) {
@@ -41,10 +54,14 @@ std::string CSVLineWrite(const std::vector<std::string>& items) {
     std::string out;
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (k) out += ',';
-        if (NeedsQuotes(items[k]))
-            AppendQuoted(out, items[k]);
+        std::string_view item = items[k];
+        std::string clean;
+        if (item.find_first_of(LineBreakers) != std::string_view::npos)
+            item = clean = WithoutLineBreakers(item);
+        if (NeedsQuotes(item))
+            AppendQuoted(out, item);
         else
-            out += items[k];
+            out += item;
     }
     return out;
 }

@@ -7,5 +7,7 @@
 #include <string_view>
 #include <vector>
 
+// A CR, LF or NUL inside an item is written as a blank: a line always reads
+// back as the items it was written from.
 std::string CSVLineWrite(const std::vector<std::string>& items);
 std::vector<std::string> CSVLineRead(std::string_view line);

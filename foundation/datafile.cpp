@@ -43,3 +43,11 @@ bool WriteDataFile(std::string_view path, const std::vector<std::string>& lines,
                    std::string* error) {
     return platform::WriteFileAtomic(path, JoinDataLines(lines), mode, error);
 }
+
+bool AppendDataLine(std::string_view path, std::string_view line, unsigned mode,
+                    std::string* error) {
+    std::string text;
+    text.reserve(line.size() + 2);
+    text.append(line).append("\r\n");
+    return platform::AppendFile(path, text, mode, true, error);
+}

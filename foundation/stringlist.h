@@ -25,6 +25,6 @@ public:
 
     // A missing file loads as empty (and returns false).
     bool LoadFromFile(std::string_view path);
-    bool SaveToFile(std::string_view path, unsigned mode = 0644,
+    bool SaveToFile(std::string_view path, unsigned mode = 0600,
                     std::string* error = nullptr) const;
 };

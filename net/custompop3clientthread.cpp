@@ -161,12 +161,21 @@ void TCustomPop3ClientThread::Dispatch(int code, bool proceed) {
     case AnswerQuit:
         Send({"QUIT", StateQuit});
         break;
+    case StateCommit:
+        FCommitted = true;
+        Send({"QUIT", StateQuit});
+        break;
     default:
         Send(NextCommand(code));
     }
 }
 
 void TCustomPop3ClientThread::Send(const TPop3Command& next) {
+    if (next.State == StateQuit && FCommitBeforeQuit && !FCommitted) {
+        FState = StateCommit;
+        PostEvent(StateCommit, true, std::string("QUIT\0", 5));
+        return;
+    }
     FState = next.State;
     FHelper->SendCommand(next.Command);
     AwaitReply();

@@ -37,6 +37,10 @@ public:
         StateStat = 5,
         StateDele = 6,
         StateQuit = 8,
+        // Not a command: before QUIT the check thread asks the window to make
+        // everything the session stored durable; the answer's flag false
+        // ends the session without QUIT, so the server deletes nothing.
+        StateCommit = 9,
         StateRetr = 12,
         CodeLoggedIn = 100,
         AnswerQuit = 101,
@@ -78,6 +82,8 @@ protected:
     bool FUseAPOP;
     std::string FTimeStamp;
     int FMessageCount = 0;
+    // Whether QUIT waits for the window's answer to a commit event (9).
+    bool FCommitBeforeQuit = false;
     TRegexpObj FReplyPattern;
     TRegexpObj FStampPattern;
     std::string FLogFolder;
@@ -100,6 +106,7 @@ private:
     bool FAccepted = false;
     bool FEndPosted = false;
     bool FAwaitingReply = false;
+    bool FCommitted = false;
     std::uint64_t FBytesSeen = 0;
     std::chrono::steady_clock::time_point FLastProgress;
 };

@@ -31,6 +31,7 @@ TPop3MailCheckThread::TPop3MailCheckThread(bool createSuspended, platform::TWind
                                            std::string logFolder)
     : TCustomPop3ClientThread(true, std::move(host), port, window, WindowMessage, ThreadMessage,
                               std::move(user), std::move(password), useAPOP, std::move(logFolder)) {
+    FCommitBeforeQuit = true;
     if (!createSuspended) Resume();
 }
 

@@ -66,30 +66,96 @@ bool WriteFile(std::string_view path, std::string_view data, unsigned mode) {
     return (::close(fd) == 0) && ok;
 }
 
+namespace {
+
+bool Fail(std::string* error, const char* what, int code = errno) {
+    if (error) *error = std::string(what) + ": " + std::strerror(code);
+    errno = code;
+    return false;
+}
+
+std::string FolderOf(const std::string& native) {
+    const std::size_t slash = native.rfind('/');
+    return slash == std::string::npos ? std::string(".") : native.substr(0, slash + 1);
+}
+
+// A rename or a new name is durable only once its folder is synced.
+bool SyncFolder(const std::string& nativeFolder) {
+    int fd = ::open(nativeFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0;
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return ok;
+}
+
+} // namespace
+
 bool WriteFileAtomic(std::string_view path, std::string_view data, unsigned mode,
                      std::string* error) {
     std::string target = NativePath(path);
     // A short name beside the target: the target's own name may already use
     // the whole length a name may have.
     const std::size_t slash = target.rfind('/');
-    std::string temp =
-        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".tmpXXXXXX";
+    std::string temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+                       std::string(TempFilePrefix) + "XXXXXX";
     int fd = ::mkstemp(temp.data());
-    auto fail = [&](const char* what) {
-        if (error) *error = std::string(what) + ": " + std::strerror(errno);
-        return false;
-    };
-    if (fd < 0) return fail("cannot create a temporary file");
+    if (fd < 0) return Fail(error, "cannot create a temporary file");
     bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
     int saved = errno;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
         if (ok) saved = errno;
         ::unlink(temp.c_str());
-        errno = saved;
-        return fail(ok ? "cannot replace the file" : "cannot write the file");
+        return Fail(error, ok ? "cannot replace the file" : "cannot write the file", saved);
     }
+    if (!SyncFolder(FolderOf(target))) return Fail(error, "cannot sync the folder");
     return true;
+}
+
+bool WriteNewFile(std::string_view path, std::string_view data, unsigned mode, std::string* error) {
+    const std::string native = NativePath(path);
+    int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) return Fail(error, "cannot create the file");
+    bool ok = WriteAll(fd, data);
+    int saved = errno;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) return true;
+    ::unlink(native.c_str());
+    return Fail(error, "cannot write the file", saved);
+}
+
+bool AppendFile(std::string_view path, std::string_view data, unsigned mode, bool newLine,
+                std::string* error) {
+    int fd = ::open(NativePath(path).c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, mode);
+    if (fd < 0) return Fail(error, "cannot open the file");
+    std::string joined;
+    struct stat st {};
+    char last = '\n';
+    if (newLine && ::fstat(fd, &st) == 0 && st.st_size > 0 &&
+        ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') {
+        joined.reserve(data.size() + 2);
+        joined.append("\r\n").append(data);
+        data = joined;
+    }
+    bool ok = WriteAll(fd, data);
+    int saved = errno;
+    ok = (::close(fd) == 0) && ok;
+    return ok || Fail(error, "cannot append to the file", saved);
+}
+
+bool SyncFileSystem(std::string_view path, std::string* error) {
+    int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Fail(error, "cannot open for syncing");
+    bool ok = ::syncfs(fd) == 0;
+    int saved = errno;
+    ::close(fd);
+    return ok || Fail(error, "cannot sync the file system", saved);
+}
+
+bool IsTempFileName(std::string_view name) {
+    return name.starts_with(TempFilePrefix) && !EndsWithNoCase(name, ".eml");
 }
 
 bool FileExists(std::string_view path) {
@@ -134,10 +200,18 @@ bool CopyFile(std::string_view from, std::string_view to) {
     return data && WriteFile(to, *data);
 }
 
-bool MoveFile(std::string_view from, std::string_view to) {
+bool MoveFile(std::string_view from, std::string_view to, std::string* error) {
     if (RenameFile(from, to)) return true;
-    if (errno != EXDEV) return false;
-    return CopyFile(from, to) && DeleteFile(from);
+    if (errno != EXDEV) return Fail(error, "cannot move the file");
+    struct stat st {};
+    if (::stat(NativePath(from).c_str(), &st) != 0) return Fail(error, "cannot read the file");
+    auto data = ReadFile(from);
+    if (!data) return Fail(error, "cannot read the file");
+    if (!WriteFileAtomic(to, *data, st.st_mode & 07777, error)) return false;
+    if (DeleteFile(from)) return true;
+    const int saved = errno;
+    DeleteFile(to); // one copy, the original, stays
+    return Fail(error, "cannot remove the moved file", saved);
 }
 
 std::vector<std::string> FindFiles(std::string_view folder, std::string_view suffix) {

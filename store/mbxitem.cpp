@@ -14,7 +14,7 @@
 namespace {
 
 // The message file's path relative to the box's folder; a file outside
-// that folder keeps its full path.
+// that folder keeps its full path (and is then not a plain name).
 std::string RelativeFileName(const std::string& folder, const std::string& path) {
     if (!folder.empty() && path.size() > folder.size() &&
         path.compare(0, folder.size(), folder) == 0)
@@ -47,9 +47,9 @@ TMBXItem::TMBXItem(TMessageBox* box, std::string_view name, TDateTime storedDate
     FileName = RelativeFileName(platform::ExtractFilePath(box->Path), message.Path);
     Size = message.Size;
     Kind = static_cast<std::int8_t>(root.Kind);
-    MimeType = root.MimeType;
-    Subject = message.Subject;
-    From = message.From;
+    MimeType = SingleLineText(root.MimeType);
+    Subject = SingleLineText(message.Subject);
+    From = SingleLineText(message.From);
     SentDate = message.SentDate;
     RecvDate = message.GetCountReceived() > 0 ? message.GetReceived(0).Date : Now();
     StoredDate = storedDate;
@@ -60,15 +60,43 @@ TMBXItem::TMBXItem(TMessageBox* box, std::string_view line) : Parent(box) {
     SetCSV(line);
 }
 
+bool IsPlainFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (char c : name)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20) return false;
+    return true;
+}
+
+std::string SingleLineText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    return out;
+}
+
 std::string TMBXItem::GetPath() const {
-    if (!FileName.empty() && FileName.front() == '/') return FileName;
+    if (!IsPlainFileName(FileName)) return {};
     return platform::ExtractFilePath(Parent ? Parent->Path : std::string()) + FileName;
 }
 
-std::string TMBXItem::GetCSV() const {
-    return CSVLineWrite({UID, FileName, std::to_string(Size), std::to_string(Kind), MimeType,
-                         Subject, From, DateTimeToStr(SentDate), DateTimeToStr(RecvDate),
-                         DateTimeToStr(StoredDate), ServerUID, Comment});
+std::string TMBXItem::GetCSV(bool fetched) const {
+    std::vector<std::string> items{UID,
+                                   FileName,
+                                   std::to_string(Size),
+                                   std::to_string(Kind),
+                                   MimeType,
+                                   Subject,
+                                   From,
+                                   DateTimeToStr(SentDate),
+                                   DateTimeToStr(RecvDate),
+                                   DateTimeToStr(StoredDate),
+                                   ServerUID,
+                                   Comment};
+    if (fetched) {
+        items.push_back(FetchedUID);
+        items.push_back(FetchedAccount);
+    }
+    return CSVLineWrite(items);
 }
 
 void TMBXItem::SetCSV(std::string_view line) {
@@ -76,7 +104,7 @@ void TMBXItem::SetCSV(std::string_view line) {
     std::string* const texts[] = {&UID, &FileName};
     std::string* const headers[] = {&MimeType, &Subject, &From};
     TDateTime* const dates[] = {&SentDate, &RecvDate, &StoredDate};
-    std::string* const tail[] = {&ServerUID, &Comment};
+    std::string* const tail[] = {&ServerUID, &Comment, &FetchedUID, &FetchedAccount};
     std::size_t k = 0;
     auto more = [&] { return k < items.size(); };
     for (std::string* field : texts)
@@ -95,16 +123,24 @@ void TMBXItem::SetCSV(std::string_view line) {
         if (more()) *field = items[k++];
 }
 
-bool TMBXItem::SetParent(TMessageBox* box) {
-    if (!Parent || box == Parent) return false;
-    std::string oldPath = GetPath();
-    std::unique_ptr<TMBXItem> self = Parent->Extract(this);
-    if (!self) return false;
-    box->Add(std::move(self));
-    std::string newPath =
+bool TMBXItem::SetParent(TMessageBox* box, std::string* error) {
+    auto fail = [error](std::string reason) {
+        if (error) *error = std::move(reason);
+        return false;
+    };
+    if (!Parent || !box || box == Parent) return fail("the entry has no other mailbox to go to");
+    if (Parent->IndexOf(this) < 0) return fail("the entry is not in its mailbox");
+    const std::string oldPath = GetPath();
+    if (oldPath.empty()) return fail("the entry names no file of its folder: " + FileName);
+    if (box->Path.empty()) return fail("the mailbox has no folder");
+    const std::string newPath =
         TMessageBox::MakeMessagePath(platform::ExtractFilePath(box->Path), Subject);
+    std::string reason;
+    if (!platform::MoveFile(oldPath, newPath, &reason))
+        return fail(oldPath + " -> " + newPath + ": " + reason);
+    box->Add(Parent->Extract(this));
     FileName = platform::ExtractFileName(newPath);
-    return platform::MoveFile(oldPath, GetPath());
+    return true;
 }
 
 int TMBXItem::CompareSubject(const TMBXItem& other) const {

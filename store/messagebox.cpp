@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/datafile.h"
+#include "foundation/md5digest.h"
 #include "message/multipartmessage.h"
 #include "platform/file.h"
 
@@ -35,17 +36,36 @@ void TMessageBox::Load() {
     LoadFromStrings(ReadDataFile(Path));
 }
 
+namespace {
+
+// Index files hold what private mail is about.
+constexpr unsigned IndexFileMode = 0600;
+
+// A file name that is no plain name of the folder. An entry without a file
+// name leads nowhere and stays.
+bool LeadsOutside(const TMBXItem& item) {
+    return !item.FileName.empty() && !IsPlainFileName(item.FileName);
+}
+
+} // namespace
+
 void TMessageBox::LoadFromStrings(const std::vector<std::string>& lines) {
     FItems.clear();
+    FSkipped.clear();
     FItems.reserve(lines.size());
-    for (const std::string& line : lines)
-        FItems.push_back(std::make_unique<TMBXItem>(this, line));
+    for (const std::string& line : lines) {
+        auto item = std::make_unique<TMBXItem>(this, line);
+        if (LeadsOutside(*item))
+            FSkipped.push_back(item->FileName);
+        else
+            FItems.push_back(std::move(item));
+    }
 }
 
 void TMessageBox::SaveToStrings(std::vector<std::string>& lines) const {
     lines.reserve(lines.size() + FItems.size());
     for (const auto& item : FItems)
-        lines.push_back(item->GetCSV());
+        if (!LeadsOutside(*item)) lines.push_back(item->GetCSV());
 }
 
 bool TMessageBox::Save(std::string* error) const {
@@ -53,9 +73,26 @@ bool TMessageBox::Save(std::string* error) const {
     std::vector<std::string> lines;
     SaveToStrings(lines);
     std::string reason;
-    if (WriteDataFile(Path, lines, 0644, &reason)) return true;
+    if (WriteDataFile(Path, lines, IndexFileMode, &reason)) return true;
     if (error) *error = Path + ": " + reason;
     return false;
+}
+
+bool TMessageBox::Append(const TMBXItem& item, std::string* error) const {
+    std::string reason;
+    if (Path.empty())
+        reason = "the mailbox has no index file";
+    else if (!IsPlainFileName(item.FileName))
+        reason = "not a file name of the folder: " + item.FileName;
+    else if (AppendDataLine(Path, item.GetCSV(true), IndexFileMode, &reason))
+        return true;
+    if (error) *error = Path + ": " + reason;
+    return false;
+}
+
+std::string TMessageBox::GetTempPath(const TMBXItem& item) const {
+    return platform::ExtractFilePath(Path) + std::string(platform::TempFilePrefix) +
+           TMD5Digest::Digest(item.UID);
 }
 
 void TMessageBox::Remove(int i) {
@@ -97,17 +134,19 @@ void TMessageBox::Clear() {
     FItems.clear();
 }
 
+TMBXItem* TMessageBox::AddFile(const std::string& name) {
+    const std::string path = platform::ExtractFilePath(Path) + name;
+    auto date = platform::FileDateTime(path);
+    TMultipartMessage message;
+    if (!date || !message.LoadFromFile(path)) return nullptr;
+    return Add(message, *date, {});
+}
+
 void TMessageBox::Restruct() {
     if (Path.empty()) return;
     FItems.clear();
-    std::string folder = platform::ExtractFilePath(Path);
-    TMultipartMessage message;
-    for (const std::string& name : platform::FindFiles(folder, ".eml")) {
-        std::string path = folder + name;
-        auto date = platform::FileDateTime(path);
-        if (!date || !message.LoadFromFile(path)) continue;
-        Add(message, *date, {});
-    }
+    for (const std::string& name : platform::FindFiles(platform::ExtractFilePath(Path), ".eml"))
+        AddFile(name);
     std::stable_sort(FItems.begin(), FItems.end(),
                      [](const auto& a, const auto& b) { return Compare(*a, *b) < 0; });
 }

@@ -39,13 +39,26 @@ public:
     // Replaces the entries by those of the index file at Path; a missing or
     // unreadable file gives an empty box. Nothing happens without a Path.
     void Load();
-    // One entry per line, an empty line included.
+    // One entry per line, an empty line included; a line whose file name
+    // leads outside the folder (not empty, not IsPlainFileName) is skipped
+    // and its name kept in GetSkipped, never followed.
     void LoadFromStrings(const std::vector<std::string>& lines);
-    // Appends the index line of every entry.
+    // Appends the index line of every entry, but those whose file name leads
+    // outside the folder.
     void SaveToStrings(std::vector<std::string>& lines) const;
-    // Replaces the index file atomically. False, with the reason in error,
-    // when it could not be written: the old file then stays as it was.
+    // Replaces the index file atomically (readable by its owner only). False,
+    // with the reason in error, when it could not be written: the old file
+    // then stays as it was.
     [[nodiscard]] bool Save(std::string* error = nullptr) const;
+    // Appends the entry's line, its download items included, to the index
+    // file (created when missing), so that a stored message is in the index
+    // at once without a rewrite of the whole file. Not synced.
+    [[nodiscard]] bool Append(const TMBXItem& item, std::string* error = nullptr) const;
+    // The file names the last load skipped.
+    const std::vector<std::string>& GetSkipped() const { return FSkipped; }
+    // Where the entry's message is written before it gets its own name: a
+    // temporary name of the folder that only this entry maps to.
+    std::string GetTempPath(const TMBXItem& item) const;
 
     // Delete the entry's message file, then the entry.
     void Remove(int i);
@@ -59,6 +72,9 @@ public:
     // Rebuilds the entries from the ".eml" files of the folder, oldest file
     // first; files that cannot be read are skipped (needs a Path).
     void Restruct();
+    // Appends an entry for the message file of that name in the folder, as
+    // the rebuild makes it; null when the file cannot be read.
+    TMBXItem* AddFile(const std::string& name);
     // Ascending StoredDate.
     static int Compare(const TMBXItem& a, const TMBXItem& b);
 
@@ -67,4 +83,5 @@ public:
 
 private:
     std::vector<std::unique_ptr<TMBXItem>> FItems;
+    std::vector<std::string> FSkipped;
 };

@@ -1,8 +1,10 @@
 #include "store/pop3accountitem.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/csvline.h"
+#include "foundation/datafile.h"
 #include "platform/file.h"
 #include "store/numberitem.h"
 #include "store/pop3accountlist.h"
@@ -12,9 +14,17 @@ namespace {
 const char* const kChecklistName = "exclude.txt";
 const char* const kIndexName = "messages.idx";
 constexpr std::size_t kAccountItems = 7;
+// The checklist tells which mail of the account was fetched.
+constexpr unsigned kChecklistMode = 0600;
 
 std::string InFolder(const std::string& folder, const char* name) {
     return platform::IncludeTrailingSeparator(folder) + name;
+}
+
+// UIDLs are compared exactly: RFC 1939 unique-ids are case-sensitive, and a
+// known UIDL may be deleted on the server unfetched.
+bool Holds(const TStringList& list, std::string_view uidl) {
+    return std::find(list.Strings.begin(), list.Strings.end(), uidl) != list.Strings.end();
 }
 
 } // namespace
@@ -66,14 +76,26 @@ void TPop3AccountItemBase::SetCSV(std::string_view line) {
            StrToIntDef(items[5], 0) != 0, StrToIntDef(items[6], 0) != 0);
 }
 
+std::string TPop3AccountItemBase::GetChecklistPath() const {
+    return InFolder(GetFolder(), kChecklistName);
+}
+
 void TPop3AccountItemBase::LoadChecklist() {
-    Checklist.LoadFromFile(InFolder(GetFolder(), kChecklistName));
+    Checklist.LoadFromFile(GetChecklistPath());
 }
 
 bool TPop3AccountItemBase::SaveChecklist(std::string* error) const {
-    std::string path = InFolder(GetFolder(), kChecklistName);
+    std::string path = GetChecklistPath();
     std::string reason;
-    if (Checklist.SaveToFile(path, 0644, &reason)) return true;
+    if (Checklist.SaveToFile(path, kChecklistMode, &reason)) return true;
+    if (error) *error = path + ": " + reason;
+    return false;
+}
+
+bool TPop3AccountItemBase::AppendChecklist(std::string_view uidl, std::string* error) const {
+    std::string path = GetChecklistPath();
+    std::string reason;
+    if (AppendDataLine(path, uidl, kChecklistMode, &reason)) return true;
     if (error) *error = path + ": " + reason;
     return false;
 }
@@ -86,19 +108,33 @@ bool TPop3AccountItemBase::Lock() {
 
 void TPop3AccountItemBase::PrepareDownload() {
     PrevChecklist = Checklist;
-    Checklist.Clear();
+    Confirmed.Clear();
+    CurrentUID.clear();
 }
 
 bool TPop3AccountItemBase::BeginDownload(std::string_view uidl) {
     CurrentUID = uidl;
     DownloadSize = 0;
-    return PrevChecklist.IndexOf(uidl) < 0;
+    return !Holds(Checklist, uidl);
 }
 
-void TPop3AccountItemBase::EndDownload() {
-    if (CurrentUID.empty()) return;
-    Checklist.Add(CurrentUID);
+bool TPop3AccountItemBase::EndDownload() {
+    if (CurrentUID.empty()) return false;
+    const bool added = !Holds(Checklist, CurrentUID);
+    if (added) Checklist.Add(CurrentUID);
+    if (!Holds(Confirmed, CurrentUID)) Confirmed.Add(CurrentUID);
     CurrentUID.clear();
+    return added;
+}
+
+void TPop3AccountItemBase::Forget(std::string_view uidl) {
+    for (TStringList* list : {&Checklist, &Confirmed})
+        std::erase(list->Strings, uidl);
+}
+
+void TPop3AccountItemBase::CompleteDownload() {
+    Checklist = Confirmed;
+    Confirmed.Clear();
 }
 
 void TPop3AccountItemBase::AbortDownload() {

@@ -1,7 +1,8 @@
 #pragma once
 // One remote POP3 account: its connection values, its own inbox, and the
-// checklist of UIDLs already fetched that are still on the server, with the
-// bookkeeping of one download session that rebuilds that checklist.
+// checklist of the UIDLs of messages already stored that the server still
+// listed at the last complete walk, with the bookkeeping of one download
+// session that keeps that checklist.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,8 +35,12 @@ public:
 
     // A missing file gives an empty checklist.
     void LoadChecklist();
-    // Replaces "exclude.txt" atomically; false with the reason in error.
+    // Replaces "exclude.txt" atomically (readable by its owner only); false
+    // with the reason in error.
     [[nodiscard]] bool SaveChecklist(std::string* error = nullptr) const;
+    // Appends one UIDL to "exclude.txt" (not synced); false with the reason.
+    [[nodiscard]] bool AppendChecklist(std::string_view uidl, std::string* error = nullptr) const;
+    std::string GetChecklistPath() const;
 
     bool IsLocked() const { return Locked; }
     bool Lock();
@@ -43,11 +48,21 @@ public:
 
     // One download session: PrepareDownload once, then per message on the
     // server BeginDownload and one of EndDownload (known, or fetched and
-    // kept on the server) or AbortDownload (deleted on the server).
+    // stored: remembered) or AbortDownload (not stored: fetched again next
+    // time), and CompleteDownload when the walk has seen every message.
+    // Until then no entry leaves Checklist, so a session that breaks off
+    // (a refused login, a lost connection) forgets nothing.
     void PrepareDownload();
     bool BeginDownload(std::string_view uidl); // true: new, fetch it
-    void EndDownload();
+    // Remembers CurrentUID; true when it was not in Checklist before (the
+    // caller then appends it to the file).
+    bool EndDownload();
     void AbortDownload();
+    // The walk is complete: Checklist becomes the UIDLs this session
+    // remembered, in server order; the others are no longer on the server.
+    void CompleteDownload();
+    // The server has deleted the message (QUIT after its DELE): forgotten.
+    void Forget(std::string_view uidl);
     void MeasureDownload(std::int32_t size) { DownloadSize = size; }
 
     TPop3AccountList* Owner; // not owned
@@ -60,6 +75,7 @@ public:
     bool Stay = false;
     TStringList Checklist;
     TStringList PrevChecklist;
+    TStringList Confirmed; // remembered by the running session, in server order
     TMessageBox Mailbox;
     std::string CurrentUID;
     std::int32_t DownloadSize = 0;

@@ -114,7 +114,7 @@ TEST_F(MessageBoxTest, RemoveDeletesTheFileExtractDoesNot) {
 TEST_F(MessageBoxTest, ClearDeletesEveryFileButNeedsAPath) {
     std::string path = Store(box, "x")->GetPath();
     TMessageBox loose;
-    loose.LoadFromStrings({"u," + path});
+    loose.LoadFromStrings({"u," + platform::ExtractFileName(path)});
     loose.Clear(); // no Path: nothing happens
     EXPECT_EQ(loose.GetCount(), 1);
     EXPECT_TRUE(platform::FileExists(path));
@@ -148,7 +148,7 @@ TEST_F(MessageBoxTest, RestructRebuildsFromTheFilesOldestFirst) {
     EXPECT_EQ(box.IndexOf("old"), -1);
 
     TMessageBox noPath;
-    noPath.LoadFromStrings({"kept"});
+    noPath.LoadFromStrings({"kept,k.eml"});
     noPath.Restruct();
     EXPECT_EQ(noPath.GetCount(), 1);
 }

@@ -160,18 +160,19 @@ TEST(AccountBookkeeping, OneDownloadSession) {
     a.Checklist.Add("A1");
     a.Checklist.Add("B2");
     a.PrepareDownload();
-    EXPECT_EQ(a.Checklist.GetCount(), 0);
-    EXPECT_FALSE(a.BeginDownload("a1")); // known, letter case ignored
-    a.EndDownload();
+    EXPECT_EQ(a.Checklist.GetCount(), 2); // kept until the walk is complete
+    EXPECT_FALSE(a.BeginDownload("A1"));  // known
+    EXPECT_FALSE(a.EndDownload());
+    EXPECT_TRUE(a.BeginDownload("a1")); // UIDLs are case-sensitive
+    a.AbortDownload();                  // not stored
     a.MeasureDownload(77);
     EXPECT_TRUE(a.BeginDownload("C3"));
     EXPECT_EQ(a.DownloadSize, 0);
-    a.EndDownload();
-    a.EndDownload(); // twice adds once
-    EXPECT_TRUE(a.BeginDownload("D4"));
-    a.AbortDownload(); // deleted on the server
-    a.EndDownload();
-    EXPECT_EQ(a.Checklist.Strings, (std::vector<std::string>{"a1", "C3"}));
+    EXPECT_TRUE(a.EndDownload());  // stored: new to the checklist
+    EXPECT_FALSE(a.EndDownload()); // twice adds once
+    EXPECT_EQ(a.Checklist.Strings, (std::vector<std::string>{"A1", "B2", "C3"}));
+    a.CompleteDownload(); // B2 is no longer on the server
+    EXPECT_EQ(a.Checklist.Strings, (std::vector<std::string>{"A1", "C3"}));
     EXPECT_EQ(a.PrevChecklist.Strings, (std::vector<std::string>{"A1", "B2"}));
     EXPECT_TRUE(a.CurrentUID.empty());
 }

@@ -107,6 +107,26 @@ int TGateway::Stop() {
     return -1;
 }
 
+void TGateway::Signal(int signal) const {
+    if (FPid > 0) kill(FPid, signal);
+}
+
+std::vector<std::string> TGateway::Lines(std::chrono::milliseconds time) {
+    std::vector<std::string> lines;
+    const auto deadline = Clock::now() + time;
+    std::string line;
+    while (ReadLine(line, deadline))
+        lines.push_back(line);
+    return lines;
+}
+
+void TGateway::Kill() {
+    if (FPid <= 0) return;
+    kill(FPid, SIGKILL);
+    waitpid(FPid, nullptr, 0);
+    FPid = -1;
+}
+
 long TGateway::PeakKB() const {
     std::ifstream status("/proc/" + std::to_string(FPid) + "/status");
     std::string word;

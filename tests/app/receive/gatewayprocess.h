@@ -24,6 +24,12 @@ public:
                                    std::chrono::seconds timeout = std::chrono::seconds(120));
     // Ends the program with SIGTERM; its exit status, -1 when it did not end.
     int Stop();
+    // Sends a signal (SIGUSR1 starts a cycle without waiting for it).
+    void Signal(int signal) const;
+    // The lines the program writes within the time (read, so it never blocks).
+    std::vector<std::string> Lines(std::chrono::milliseconds time);
+    // Ends the program at once with SIGKILL, as a crash would.
+    void Kill();
     bool Ready() const { return FReady; }
     // The program's peak resident memory in kilobytes (VmHWM), 0 when unknown.
     long PeakKB() const;

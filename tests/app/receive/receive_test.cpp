@@ -158,6 +158,7 @@ TEST_F(ReceiveTest, TooLargeIsDeletedUnfetchedAndForgotten) {
     EXPECT_EQ(Check(T::StateDele, true, "DELE 2\r\n+OK")->Text, "");
     EXPECT_EQ(Check(T::StateQuit, true, "QUIT\r\n+OK")->Code, 8);
     EXPECT_EQ(Host.Received, 1);
+    // Remembered while it was on the server; forgotten once QUIT removed it.
     EXPECT_EQ(Host.Account->Checklist.GetCount(), 0);
     ASSERT_EQ(Host.Account->Mailbox.GetCount(), 1);
     EXPECT_EQ(Host.Account->Mailbox.GetMessages(0)->ServerUID, "");
@@ -210,9 +211,71 @@ TEST_F(ReceiveTest, RejectedGoesToTheTrashAndIsDeletedEvenWithStay) {
     EXPECT_EQ(Host.Account->Mailbox.GetCount(), 0);
     EXPECT_EQ(Host.Deleted, 1);
     EXPECT_EQ(Host.Received, 0);
-    EXPECT_EQ(Host.Account->Checklist.GetCount(), 0);
+    EXPECT_THAT(Host.Account->Checklist.Strings, ElementsAre("u1"));
     EXPECT_THAT(Host.Log, testing::Contains(">DELE:" + platform::Utf8ToCp932("件名(spam)")));
     EXPECT_THAT(Host.StoredIn, ElementsAre(&Host.Trash));
+}
+
+// A stored message is in the index and its UIDL in the checklist file at
+// once, before the session ends; the commit before QUIT makes them durable.
+TEST_F(ReceiveTest, StoredMessagesAreOnDiskAtOnceAndCommittedBeforeQuit) {
+    Login();
+    ASSERT_EQ(Fetch(1, "u1", Plain)->Text, "DELE");
+    const std::string spam = "From: x@spam.example\r\nSubject: spam\r\n\r\nbuy\r\n";
+    ASSERT_EQ(Fetch(2, "u2", spam)->Text, "DELE");
+    TMessageBox inbox, trash;
+    inbox.LoadFromFile(Host.Account->Mailbox.Path);
+    trash.LoadFromFile(Host.Trash.Path);
+    ASSERT_EQ(inbox.GetCount(), 1);
+    EXPECT_EQ(inbox.GetMessages(0)->FetchedUID, "u1");
+    ASSERT_EQ(trash.GetCount(), 1);
+    EXPECT_EQ(trash.GetMessages(0)->FetchedAccount, "home");
+    EXPECT_EQ(platform::ReadFile(Host.Account->GetChecklistPath()), "u1\r\nu2\r\n");
+    // No temporary file is left behind.
+    EXPECT_EQ(platform::FindFiles(Host.Account->GetFolder(), "").size(), 3u);
+    auto commit = Check(T::StateCommit, true, "QUIT");
+    ASSERT_TRUE(commit);
+    EXPECT_EQ(commit->Code, T::StateCommit);
+    EXPECT_TRUE(commit->Flag);
+}
+
+TEST_F(ReceiveTest, KnownMessagesAreLeftOnAKeepingServerAndDeletedUnfetchedElsewhere) {
+    for (bool stay : {true, false}) {
+        Host.Account->Stay = stay;
+        Host.Account->Checklist.Strings = {"u1"};
+        Login();
+        EXPECT_EQ(Check(T::StateUidl, true, Uidl(1, "u1"))->Text, stay ? "SKIP" : "DELE");
+        // UIDLs are compared exactly: one that differs in letter case is new.
+        EXPECT_EQ(Check(T::StateUidl, true, Uidl(2, "U1"))->Text, "");
+    }
+}
+
+TEST_F(ReceiveTest, OnlyACompleteWalkForgetsWhatTheServerNoLongerLists) {
+    const std::vector<std::string> before = {"gone", "u1"};
+    struct Case {
+        std::vector<std::pair<int, std::string>> Events;
+        std::vector<std::string> After;
+    };
+    const std::vector<Case> cases = {
+        {{{T::StateStat, "STAT\r\n+OK 1 9"},
+          {T::StateUidl, Uidl(1, "u1")},
+          {T::StateQuit, "QUIT\r\n+OK"}},
+         {"u1"}},
+        {{{T::StateStat, "STAT\r\n+OK 2 9"},
+          {T::StateUidl, Uidl(1, "u1")},
+          {T::StateQuit, "QUIT\r\n+OK"}},
+         before},
+        {{{T::StateStat, "STAT\r\n+OK"}, {T::StateQuit, "QUIT\r\n+OK"}}, before},
+        {{{T::StateStat, "STAT\r\n+OK 1 9"}, {T::StateUidl, Uidl(1, "u1")}}, before},
+    };
+    for (const Case& c : cases) {
+        Host.Account->Checklist.Strings = before;
+        Check(T::StateGreeting, true, "127.0.0.1\r\n+OK ready");
+        for (const auto& [code, text] : c.Events)
+            Check(code, true, text);
+        Check(T::EventEnded, true, "127.0.0.1");
+        EXPECT_EQ(Host.Account->Checklist.Strings, c.After);
+    }
 }
 
 TEST_F(ReceiveTest, WhiteListedIsStoredWithItsCommentAndLogged) {
