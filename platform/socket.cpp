@@ -14,6 +14,8 @@
 #include <unistd.h>
 #include <unordered_set>
 
+#include "platform/tlsconnection.h"
+
 namespace platform {
 
 // The table of live sockets. A descriptor changes (attach, close) only under
@@ -173,17 +175,38 @@ void TSocket::Connect(const std::string& host, int port, int timeoutMs,
 
 void TSocket::Close() {
     if (FHandle < 0) return;
+    if (FTls) FTls->Close();
+    FTls.reset();
     close(TSocketTable::Get().TakeHandle(this));
 }
 
 void TSocket::SetTimeout(int ms) {
+    FTimeoutMs = ms;
     timeval tv{ms / 1000, (ms % 1000) * 1000};
     setsockopt(FHandle, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
     setsockopt(FHandle, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
 }
 
+void TSocket::StartTls(const TTlsOptions& options) {
+    if (FHandle < 0) throw TlsError("TLS on a closed socket");
+    auto tls = std::make_unique<TTlsConnection>(FHandle);
+    try {
+        tls->Connect(options);
+    } catch (const SocketError&) {
+        tls.reset();
+        Close();
+        throw;
+    }
+    FTls = std::move(tls);
+}
+
+std::string TSocket::GetTlsDescription() const {
+    return FTls ? FTls->Description() : std::string();
+}
+
 TSocket::TWait TSocket::WaitForData(int timeoutMs, int wakeHandle) const {
     if (FHandle < 0) return TWait::Timeout;
+    if (FTls) return FTls->Wait(timeoutMs, wakeHandle);
     pollfd fds[2] = {{FHandle, POLLIN, 0}, {wakeHandle, POLLIN, 0}};
     return Poll(fds, wakeHandle >= 0 ? 2 : 1, timeoutMs);
 }
@@ -196,35 +219,44 @@ TSocket::TWait TSocket::WaitForMessage(int timeoutMs, int wakeHandle) const {
 }
 
 std::size_t TSocket::Read(void* buffer, std::size_t size) {
-    auto count = Receive(buffer, size, 0);
+    auto count = Receive(buffer, size, true);
     if (!count) throw SocketError("Read timed out");
     return *count;
 }
 
 std::optional<std::size_t> TSocket::TryRead(void* buffer, std::size_t size) {
-    return Receive(buffer, size, MSG_DONTWAIT);
+    return Receive(buffer, size, false);
 }
 
-// Nothing when no byte came (within the time-out, or at once with MSG_DONTWAIT).
-std::optional<std::size_t> TSocket::Receive(void* buffer, std::size_t size, int flags) {
+// Nothing when no byte came (within the time-out, or at once without wait).
+std::optional<std::size_t> TSocket::Receive(void* buffer, std::size_t size, bool wait) {
     if (FHandle < 0) throw SocketError("Read on a closed socket");
+    std::optional<std::size_t> count;
+    try {
+        count = FTls ? FTls->Read(buffer, size, wait ? FTimeoutMs : 0)
+                     : ReceivePlain(buffer, size, wait);
+    } catch (const SocketError&) {
+        FEnded = true;
+        throw;
+    }
+    if (count == 0u) FEnded = true;
+    return count;
+}
+
+std::optional<std::size_t> TSocket::ReceivePlain(void* buffer, std::size_t size, bool wait) {
     for (;;) {
-        ssize_t n = recv(FHandle, buffer, size, flags);
-        if (n > 0) return static_cast<std::size_t>(n);
-        if (n == 0) {
-            FEnded = true;
-            return 0;
-        }
+        ssize_t n = recv(FHandle, buffer, size, wait ? 0 : MSG_DONTWAIT);
+        if (n >= 0) return static_cast<std::size_t>(n);
         if (errno == EINTR) continue;
         int error = errno;
         if (error == EAGAIN || error == EWOULDBLOCK) return {};
-        FEnded = true;
         throw SocketError("Read failed: " + ErrorText(error));
     }
 }
 
 void TSocket::Write(const void* data, std::size_t size) {
     if (FHandle < 0) throw SocketError("Write on a closed socket");
+    if (FTls) return FTls->Write(data, size, FTimeoutMs);
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
         ssize_t n = send(FHandle, p, size, MSG_NOSIGNAL);

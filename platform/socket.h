@@ -8,6 +8,7 @@
 // next wait return at once and its next read see the end of the connection.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -19,6 +20,9 @@ class SocketError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+struct TTlsOptions;
+class TTlsConnection;
 
 class TSocket {
 public:
@@ -44,10 +48,21 @@ public:
     int GetHandle() const { return FHandle; }
     void SetTimeout(int ms); // read and write time-out
 
+    // Turns the open connection into a TLS client connection: the handshake
+    // within options.TimeoutMs, the server's certificate checked as the
+    // options say. From then on every read, write and wait below goes through
+    // TLS. TlsError (see platform/tls.h) when it fails; the connection is then
+    // closed. Bytes the peer sent before its handshake must have been read.
+    void StartTls(const TTlsOptions& options);
+    bool IsTls() const { return FTls != nullptr; }
+    // The TLS protocol and cipher in use; empty without TLS.
+    std::string GetTlsDescription() const;
+
     enum class TWait { Data, Message, Timeout, Hangup };
     // Waits up to timeoutMs until data (or the end of the connection) can be
-    // read: Data. A wakeHandle >= 0 (see ThreadQueueWakeHandle) that becomes
-    // readable ends the wait too: Message.
+    // read: Data. Over TLS that is decrypted data: bytes that OpenSSL holds
+    // count, bytes of a record not complete yet do not. A wakeHandle >= 0 (see
+    // ThreadQueueWakeHandle) that becomes readable ends the wait too: Message.
     TWait WaitForData(int timeoutMs, int wakeHandle = -1) const;
     // Waits up to timeoutMs until wakeHandle is readable (Message), ignoring
     // incoming data; Hangup when the connection is shut down, the peer has
@@ -65,10 +80,13 @@ public:
 
 private:
     friend class TSocketTable;
-    std::optional<std::size_t> Receive(void* buffer, std::size_t size, int flags);
+    std::optional<std::size_t> Receive(void* buffer, std::size_t size, bool wait);
+    std::optional<std::size_t> ReceivePlain(void* buffer, std::size_t size, bool wait);
 
     int FHandle = -1;
     bool FEnded = false;
+    int FTimeoutMs = DefaultTimeout;
+    std::unique_ptr<TTlsConnection> FTls;
     std::uint64_t FGroup;
 };
 

@@ -7,8 +7,8 @@ set -euo pipefail
 PACKAGES=(
   # build
   cmake ninja-build g++ pkg-config
-  # regular expressions, MD5 (and later TLS)
-  libpcre2-dev libssl-dev
+  # regular expressions, MD5 and TLS; the CA certificates that TLS trusts
+  libpcre2-dev libssl-dev ca-certificates
   # GUI: Qt, its SVG renderer (the icon) and its own Japanese texts (qtbase_ja)
   qt6-base-dev qt6-svg-dev qt6-translations-l10n
   # passwords in the desktop's secret store: QtKeychain, which loads libsecret
@@ -22,8 +22,8 @@ PACKAGES=(
   fonts-ipafont-gothic xvfb xauth
   # fuzz targets (libFuzzer) and the sanitizer runtimes of clang
   clang libclang-rt-14-dev
-  # real peers for the network tests
-  python3 dovecot-pop3d fetchmail
+  # real peers for the network tests; openssl makes their test certificates
+  python3 dovecot-pop3d fetchmail openssl
 )
 
 missing=()
