@@ -91,6 +91,11 @@ std::string TDovecotServer::MailDir(const std::string& user) const {
     return FFolder + "/mail/" + user;
 }
 
+void TDovecotServer::EnableTls(const std::string& cert, const std::string& key) {
+    FCert = cert;
+    FKey = key;
+}
+
 void TDovecotServer::AddUser(const std::string& user, const std::string& password) {
     FUsers.emplace_back(user, password);
     fs::create_directories(MailDir(user));
@@ -126,6 +131,11 @@ std::vector<std::string> TDovecotServer::Messages(const std::string& user) const
     return messages;
 }
 
+std::string TDovecotServer::TlsConfig() const {
+    if (FCert.empty()) return "ssl = no\n";
+    return "ssl = yes\nssl_cert = <" + FCert + "\nssl_key = <" + FKey + "\n";
+}
+
 void TDovecotServer::WriteConfig() const {
     std::string users;
     for (const auto& [user, password] : FUsers)
@@ -142,8 +152,8 @@ void TDovecotServer::WriteConfig() const {
                          FFolder +
                          "/dovecot.log\n"
                          "protocols = pop3\n"
-                         "listen = 127.0.0.1\n"
-                         "ssl = no\n"
+                         "listen = 127.0.0.1\n" +
+                         TlsConfig() +
                          "disable_plaintext_auth = no\n"
                          "auth_mechanisms = plain apop\n"
                          "first_valid_uid = " +
@@ -162,7 +172,9 @@ void TDovecotServer::WriteConfig() const {
                          "service pop3-login {\n  chroot =\n"
                          "  inet_listener pop3 {\n    address = 127.0.0.1\n    port = " +
                          std::to_string(FPort) +
-                         "\n  }\n  inet_listener pop3s {\n    port = 0\n  }\n}\n"
+                         "\n  }\n  inet_listener pop3s {\n    address = 127.0.0.1\n    port = " +
+                         std::to_string(FTlsPort) +
+                         "\n  }\n}\n"
                          "service anvil {\n  chroot =\n}\n";
     if (geteuid() != 0) // an ordinary user runs every dovecot process as itself
         config += "default_internal_user = " + self + "\ndefault_login_user = " + self + "\n";
@@ -176,6 +188,9 @@ bool TDovecotServer::Start(std::string& error) {
     }
     for (int attempt = 0; attempt < 3; ++attempt) { // another program may take the port first
         FPort = FreePort();
+        if (!FCert.empty()) do
+                FTlsPort = FreePort();
+            while (FTlsPort == FPort);
         WriteConfig();
         if (Launch(error) && WaitUntilGreeting(error)) return true;
         Stop();

@@ -4,7 +4,8 @@
 // on a free port of 127.0.0.1, stopped and removed by the destructor.
 //
 // Users have plain passwords, so both USER/PASS and APOP work (the greeting
-// carries an APOP time stamp). Run as root, dovecot gives mail access to the
+// carries an APOP time stamp). Without EnableTls it speaks no TLS at all, so
+// its capabilities lack STLS. Run as root, dovecot gives mail access to the
 // unprivileged uid and gid 65534 (nobody, nogroup), which own the maildirs.
 #include <string>
 #include <sys/types.h>
@@ -21,6 +22,9 @@ public:
     TDovecotServer(const TDovecotServer&) = delete;
     TDovecotServer& operator=(const TDovecotServer&) = delete;
 
+    // Serves TLS too, with this certificate and key (PEM files): STLS on the
+    // plain port and POP3 over TLS on a port of its own. Before Start.
+    void EnableTls(const std::string& cert, const std::string& key);
     // Users are added before Start.
     void AddUser(const std::string& user, const std::string& password);
     // Puts a message (CR LF lines) into the user's maildir; messages are
@@ -33,6 +37,7 @@ public:
     void Stop();
 
     int GetPort() const { return FPort; }
+    int GetTlsPort() const { return FTlsPort; } // 0 without EnableTls
     const std::string& GetFolder() const { return FFolder; }
     // The messages now in the user's maildir, in the order they were added.
     std::vector<std::string> Messages(const std::string& user) const;
@@ -40,6 +45,7 @@ public:
 private:
     std::string MailDir(const std::string& user) const;
     void WriteConfig() const;
+    std::string TlsConfig() const;
     bool Launch(std::string& error);
     bool WaitUntilGreeting(std::string& error);
     std::string Logs() const;
@@ -47,6 +53,8 @@ private:
 
     std::string FFolder;
     int FPort = 0;
+    int FTlsPort = 0;
+    std::string FCert, FKey;
     pid_t FPid = -1;
     uid_t FUid;
     gid_t FGid;
