@@ -27,6 +27,29 @@ bool Holds(const TStringList& list, std::string_view uidl) {
     return std::find(list.Strings.begin(), list.Strings.end(), uidl) != list.Strings.end();
 }
 
+// Item 8: "0" none, "1" TLS, "2" STLS; empty or missing is none. A value that
+// cannot be read means TLS: a connection never falls back to plain text
+// because of it (at worst it fails, and says why).
+platform::TTlsMode ReadSecurity(const std::string& item) {
+    if (item.empty() || item == "0") return platform::TTlsMode::None;
+    if (item == "2") return platform::TTlsMode::StartTls;
+    return platform::TTlsMode::Implicit;
+}
+
+// The items after the seventh, in file order; a later item is added here
+// and in CopyLaterItems.
+struct TLaterItem {
+    std::string (*Write)(const TPop3AccountItemBase& account);
+    void (*Read)(TPop3AccountItemBase& account, const std::string& item);
+};
+
+const TLaterItem kLaterItems[] = {
+    {[](const TPop3AccountItemBase& a) { return std::to_string(static_cast<int>(a.Security)); },
+     [](TPop3AccountItemBase& a, const std::string& item) { a.Security = ReadSecurity(item); }},
+    {[](const TPop3AccountItemBase& a) { return a.Fingerprint; },
+     [](TPop3AccountItemBase& a, const std::string& item) { a.Fingerprint = item; }},
+};
+
 } // namespace
 
 TPop3AccountItemBase::TPop3AccountItemBase(TPop3AccountList* list) : Owner(list) {}
@@ -52,6 +75,12 @@ void TPop3AccountItemBase::Assign(const TPop3AccountItemBase& other) {
     PrevChecklist = other.PrevChecklist;
     Create(other.Name, other.UserID, other.Password, other.Host, other.Port, other.APOP,
            other.Stay);
+    CopyLaterItems(other);
+}
+
+void TPop3AccountItemBase::CopyLaterItems(const TPop3AccountItemBase& other) {
+    Security = other.Security;
+    Fingerprint = other.Fingerprint;
 }
 
 std::string TPop3AccountItemBase::GetFolder() const {
@@ -62,8 +91,13 @@ std::string TPop3AccountItemBase::GetFolder() const {
 }
 
 std::string TPop3AccountItemBase::GetCSV() const {
-    return CSVLineWrite(
-        {Name, UserID, Password, Host, std::to_string(Port), APOP ? "1" : "0", Stay ? "1" : "0"});
+    std::vector<std::string> items{
+        Name, UserID, Password, Host, std::to_string(Port), APOP ? "1" : "0", Stay ? "1" : "0"};
+    for (const TLaterItem& later : kLaterItems)
+        items.push_back(later.Write(*this));
+    while (items.size() > kAccountItems + 1 && items.back().empty()) // empty ones at the end
+        items.pop_back();
+    return CSVLineWrite(items);
 }
 
 void TPop3AccountItemBase::SetCSV(std::string_view line) {
@@ -74,6 +108,8 @@ void TPop3AccountItemBase::SetCSV(std::string_view line) {
     }
     Create(items[0], items[1], items[2], items[3], StrToIntDef(items[4], DefaultPort),
            StrToIntDef(items[5], 0) != 0, StrToIntDef(items[6], 0) != 0);
+    for (std::size_t i = 0; i < std::size(kLaterItems) && kAccountItems + i < items.size(); ++i)
+        kLaterItems[i].Read(*this, items[kAccountItems + i]);
 }
 
 std::string TPop3AccountItemBase::GetChecklistPath() const {
@@ -155,9 +191,10 @@ TPop3AccountItem::TPop3AccountItem(TPop3AccountList* list, std::string_view line
 
 TPop3AccountItem::TPop3AccountItem(TPop3AccountList* list, const TPop3AccountItemBase* other)
     : TPop3AccountItemBase(list) {
-    if (other)
+    if (other) {
         Create(other->Name, other->UserID, other->Password, other->Host, other->Port, other->APOP,
                other->Stay);
-    else
+        CopyLaterItems(*other);
+    } else
         Create({}, {}, {}, {}, DefaultPort, false, false);
 }

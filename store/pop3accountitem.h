@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "foundation/stringlist.h"
+#include "platform/tls.h"
 #include "store/messagebox.h"
 
 class TPop3AccountList;
@@ -15,22 +16,26 @@ class TPop3AccountList;
 class TPop3AccountItemBase {
 public:
     static constexpr std::int32_t DefaultPort = 110;
+    static constexpr std::int32_t DefaultTlsPort = 995; // POP3 over TLS (RFC 8314)
 
     explicit TPop3AccountItemBase(TPop3AccountList* list);
     virtual ~TPop3AccountItemBase() = default;
     TPop3AccountItemBase(const TPop3AccountItemBase&) = delete;
     TPop3AccountItemBase& operator=(const TPop3AccountItemBase&) = delete;
 
-    // Sets the seven values; the mailbox takes the name as its caption and
-    // the index file of the account folder as its path (entries stay).
+    // Sets the seven values of the original account line; the mailbox takes
+    // the name as its caption and the index file of the account folder as its
+    // path (entries stay). The values of the later items are set one by one.
     void Create(std::string_view name, std::string_view userID, std::string_view password,
                 std::string_view host, std::int32_t port, bool apop, bool stay);
-    // Owner, both checklists and the seven values of the other record.
+    // Owner, both checklists and every value of the other record.
     void Assign(const TPop3AccountItemBase& other);
 
     // Base folder of the owner + "mbx." + Name, no trailing separator.
     std::string GetFolder() const;
-    // The account-file line: seven items, port in decimal, flags "1"/"0".
+    // The account-file line: the seven items, port in decimal, flags "1"/"0",
+    // then the later items: security ("0", "1", "2") and the fingerprint
+    // (left off when empty, as any empty item at the end after the eighth).
     std::string GetCSV() const;
 
     // A missing file gives an empty checklist.
@@ -73,6 +78,10 @@ public:
     std::int32_t Port = DefaultPort;
     bool APOP = false;
     bool Stay = false;
+    // The items after the seventh; a line that ends before one gives it the
+    // default, so files of earlier versions load unchanged.
+    platform::TTlsMode Security = platform::TTlsMode::None; // item 8
+    std::string Fingerprint; // item 9: a pinned SHA-256 fingerprint, empty for none
     TStringList Checklist;
     TStringList PrevChecklist;
     TStringList Confirmed; // remembered by the running session, in server order
@@ -83,6 +92,8 @@ public:
 
 protected:
     void SetCSV(std::string_view line);
+    // The values of the items after the seventh.
+    void CopyLaterItems(const TPop3AccountItemBase& other);
 };
 
 class TPop3AccountItem : public TPop3AccountItemBase {

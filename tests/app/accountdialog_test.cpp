@@ -204,8 +204,9 @@ TEST_F(AccountDialogTest, EndingTheProgramDuringTheDialogKeepsItsChanges) {
         Form->CloseWithoutQuestion(); // SIGTERM
         EXPECT_FALSE(Dialog->isVisible());
     }));
-    EXPECT_EQ(ListLines(), (std::vector<std::string>{"alice,alice.u,secret,pop.example.com,110,0,0",
-                                                     "carol,u,pw,pop.example.org,110,0,0"}));
+    EXPECT_EQ(ListLines(),
+              (std::vector<std::string>{"alice,alice.u,secret,pop.example.com,110,0,0,0",
+                                        "carol,u,pw,pop.example.org,110,0,0,0"}));
 }
 
 TEST_F(AccountDialogTest, NotOpenedWhenTheWindowCannotSaveItsList) {

@@ -46,9 +46,45 @@ TEST_F(AccountListTest, AccountFileLines) {
         EXPECT_EQ(a.APOP, c.apop);
         EXPECT_EQ(a.Stay, c.stay);
     }
-    EXPECT_EQ(TPop3AccountItem(&list, "n,u,p,h,995,1,0").GetCSV(), "n,u,p,h,995,1,0");
+    EXPECT_EQ(TPop3AccountItem(&list, "n,u,p,h,995,1,0").GetCSV(), "n,u,p,h,995,1,0,0");
     TPop3AccountItem empty(&list, "");
     EXPECT_EQ(empty.GetFolder(), dir + "Msgbox/mbx.");
+}
+
+// Lines of earlier versions end after the seventh item and load as plain
+// text; the security item never reads as plain unless it says so.
+TEST_F(AccountListTest, SecurityAndFingerprintItems) {
+    using platform::TTlsMode;
+    const std::string fp =
+        "9D:30:09:E1:BE:89:63:E4:67:30:BF:32:23:66:57:27:85:D3:B8:7F:2B:56:8B:49:"
+        "5C:9B:78:7F:6D:79:74:D8";
+    struct Case {
+        std::string line;
+        TTlsMode security;
+        std::string fingerprint, written;
+    } cases[] = {
+        {"n,u,p,h,110,0,0", TTlsMode::None, "", "n,u,p,h,110,0,0,0"},
+        {"n,u,p,h,995,0,0,1", TTlsMode::Implicit, "", "n,u,p,h,995,0,0,1"},
+        {"n,u,p,h,110,0,0,2," + fp, TTlsMode::StartTls, fp, "n,u,p,h,110,0,0,2," + fp},
+        {"n,u,p,h,110,0,0,0,,later", TTlsMode::None, "", "n,u,p,h,110,0,0,0"},
+        {"n,u,p,h,110,0,0,", TTlsMode::None, "", "n,u,p,h,110,0,0,0"},
+        {"n,u,p,h,110,0,0,x", TTlsMode::Implicit, "", "n,u,p,h,110,0,0,1"},
+        {"n,u,p,h,110,0,0,3", TTlsMode::Implicit, "", "n,u,p,h,110,0,0,1"},
+        {"n,u,p,h,110,0,0,1", TTlsMode::Implicit, "", "n,u,p,h,110,0,0,1"},
+        {"n,u,p,h,110,0,0,0," + fp, TTlsMode::None, fp, "n,u,p,h,110,0,0,0," + fp},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        TPop3AccountItem a(&list, c.line);
+        EXPECT_EQ(a.Security, c.security);
+        EXPECT_EQ(a.Fingerprint, c.fingerprint);
+        EXPECT_EQ(a.GetCSV(), c.written);
+        TPop3AccountItem copy(&list, &a);
+        EXPECT_EQ(copy.GetCSV(), c.written);
+        TPop3AccountItem assigned(&list);
+        assigned.Assign(a);
+        EXPECT_EQ(assigned.GetCSV(), c.written);
+    }
 }
 
 TEST_F(AccountListTest, SaveAndLoadKeepAccountsChecklistsAndMailboxes) {
@@ -61,6 +97,8 @@ TEST_F(AccountListTest, SaveAndLoadKeepAccountsChecklistsAndMailboxes) {
         a->Port = 100 + n;
         a->APOP = n % 2;
         a->Stay = n % 3 == 0;
+        a->Security = static_cast<platform::TTlsMode>(n % 3);
+        if (n % 2) a->Fingerprint = "9D:30:09:E1";
         a->Checklist.Add("uidl-" + name);
         a->Mailbox.LoadFromStrings({"uid-" + name + ",f.eml,5"});
     }
@@ -151,7 +189,7 @@ TEST_F(AccountListTest, RenameAndAssignMoveTheMailboxPathAtOnce) {
     EXPECT_EQ(a->Password, "changed");
     EXPECT_EQ(a->Checklist.GetCount(), 0); // the edited copy had an empty one
     TPop3AccountItem defaults(&list, nullptr);
-    EXPECT_EQ(defaults.GetCSV(), ",,,,110,0,0");
+    EXPECT_EQ(defaults.GetCSV(), ",,,,110,0,0,0");
 }
 
 TEST(AccountBookkeeping, OneDownloadSession) {

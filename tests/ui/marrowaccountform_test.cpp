@@ -200,8 +200,8 @@ TEST_F(AccountForm, AddingAppendsRowsMakesFoldersAndCloseSaves) {
 
     Close();
     EXPECT_EQ(ListLines(),
-              (std::vector<std::string>{"home,taro,\"se cret, \"\"q\"\"\",pop.example.jp,995,1,0",
-                                        Cp("仕事") + ",t.yamada,pw,mail.example.co.jp,0,0,1"}));
+              (std::vector<std::string>{"home,taro,\"se cret, \"\"q\"\"\",pop.example.jp,995,1,0,0",
+                                        Cp("仕事") + ",t.yamada,pw,mail.example.co.jp,0,0,1,0"}));
     EXPECT_TRUE(platform::FileExists(Msgbox() + "mbx.home/messages.idx"));
     EXPECT_TRUE(platform::FileExists(Msgbox() + "mbx.home/exclude.txt"));
 
@@ -284,7 +284,7 @@ TEST_F(AccountForm, SelectingShowsTheAccountAndUpdateAppliesTheFields) {
     Click("ButtonUpdAccount");
     EXPECT_EQ(taken.Text, Q("設定名「Work」は、すでに登録されています"));
     Close();
-    EXPECT_EQ(ListLines()[0], "home,taro,secret,#pop.example.jp,995,1,1");
+    EXPECT_EQ(ListLines()[0], "home,taro,secret,#pop.example.jp,995,1,1,0");
 }
 
 TEST_F(AccountForm, UpdateKeepsTheChecklistOfTheSameRemoteMailbox) {
@@ -367,7 +367,7 @@ TEST_F(AccountForm, AFailedRenameKeepsTheNameAndTheMail) {
     EXPECT_EQ(Rows(), QStringList{"home"});
     EXPECT_EQ(platform::ReadFile(Msgbox() + "mbx.home/1.eml"), "mail");
     Close();
-    EXPECT_EQ(ListLines(), std::vector<std::string>{"home,u,changed,h,110,0,0"});
+    EXPECT_EQ(ListLines(), std::vector<std::string>{"home,u,changed,h,110,0,0,0"});
 }
 
 TEST_F(AccountForm, DeleteAsksThenRemovesTheFolderWithItsMail) {
@@ -394,7 +394,7 @@ TEST_F(AccountForm, DeleteAsksThenRemovesTheFolderWithItsMail) {
     EXPECT_FALSE(platform::DirectoryExists(Msgbox() + "mbx.home"));
     // Gone at once: closing without anything else keeps it gone.
     Close();
-    EXPECT_EQ(ListLines(), std::vector<std::string>{"work,u2,p2,h2,110,0,0"});
+    EXPECT_EQ(ListLines(), std::vector<std::string>{"work,u2,p2,h2,110,0,0,0"});
 }
 
 TEST_F(AccountForm, MovesReorderTheRowsAndTheList) {
@@ -427,8 +427,8 @@ TEST_F(AccountForm, MovesReorderTheRowsAndTheList) {
     EXPECT_EQ(SelectedRow(), 1);
     EXPECT_EQ(enabled(), "1111");
     Close();
-    EXPECT_EQ(ListLines(), (std::vector<std::string>{"b,ub,p,hb,110,0,0", "a,ua,p,ha,110,0,0",
-                                                     "c,uc,p,hc,110,0,0"}));
+    EXPECT_EQ(ListLines(), (std::vector<std::string>{"b,ub,p,hb,110,0,0,0", "a,ua,p,ha,110,0,0,0",
+                                                     "c,uc,p,hc,110,0,0,0"}));
 }
 
 TEST_F(AccountForm, AFailedSaveTellsWhyAndMayBeTriedAgain) {
@@ -453,7 +453,7 @@ TEST_F(AccountForm, AFailedSaveTellsWhyAndMayBeTriedAgain) {
             << answer.Text.toStdString();
         EXPECT_FALSE(form->isVisible());
         EXPECT_EQ(ListLines(), choice == QMessageBox::Retry
-                                   ? std::vector<std::string>{"home,u,p,h,110,0,0"}
+                                   ? std::vector<std::string>{"home,u,p,h,110,0,0,0"}
                                    : std::vector<std::string>{});
     }
 }
@@ -490,5 +490,5 @@ TEST_F(AccountForm, AddingTakesOverAFolderLeftBehindAndNeedsItsFolder) {
                                    std::make_error_code(std::errc::not_a_directory).message()));
     EXPECT_EQ(Rows(), QStringList{"home"});
     Close();
-    EXPECT_EQ(ListLines(), std::vector<std::string>{"home,u,p,h,110,0,0"});
+    EXPECT_EQ(ListLines(), std::vector<std::string>{"home,u,p,h,110,0,0,0"});
 }
