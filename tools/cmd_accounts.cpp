@@ -2,6 +2,7 @@
 // of a program folder, as the account dialog does.
 #include "platform/file.h"
 #include "platform/text.h"
+#include "platform/tls.h"
 #include "store/accountfolder.h"
 #include "store/accountname.h"
 #include "store/numberitem.h"
@@ -18,16 +19,34 @@ constexpr std::string_view kHelp =
     "Usage: marrowby-tool accounts [--folder DIR]\n"
     "       marrowby-tool accounts [--folder DIR] add NAME --host H --user U --password P\n"
     "                                             [--port N] [--apop] [--stay]\n"
+    "                                             [--tls | --starttls] [--tls-fingerprint FP]\n"
     "       marrowby-tool accounts [--folder DIR] remove NAME [--purge]\n"
     "DIR is the program folder of the gateway (the one with \"Msgbox\"); without it, the\n"
     "gateway's default folder (see marrowby-tool --help).\n"
     "Without a subcommand, prints one JSON object per account and line, in the order of\n"
-    "the check cycle, with the keys name, host, port, user, apop, stay (never the password).\n"
+    "the check cycle, with the keys name, host, port, user, apop, stay, security (none, tls\n"
+    "or starttls) and fingerprint (null when none is pinned); never the password.\n"
     "add registers an account at the end of the list and makes its folder; the name must\n"
-    "not be taken and may not hold \\ / : , ; * ? \" < > | % @. The port defaults to 110.\n"
+    "not be taken and may not hold \\ / : , ; * ? \" < > | % @. --tls speaks TLS from the\n"
+    "first byte (POP3S), --starttls starts it with STLS after the greeting and never goes on\n"
+    "without it; either way the server's certificate must be valid for the host. The port\n"
+    "defaults to 995 with --tls, else 110. --tls-fingerprint pins the SHA-256 fingerprint of\n"
+    "the server's certificate (64 hexadecimal digits, colons optional): exactly that\n"
+    "certificate is then accepted, a self-signed one too, and no other.\n"
     "remove takes the account off the list; its folder with the stored messages and the\n"
     "checklist stays unless --purge is given. Nothing is asked.\n"
     "add and remove refuse to run while Marrowby runs. Texts are UTF-8.\n";
+
+const char* SecurityName(platform::TTlsMode mode) {
+    switch (mode) {
+    case platform::TTlsMode::Implicit:
+        return "tls";
+    case platform::TTlsMode::StartTls:
+        return "starttls";
+    default:
+        return "none";
+    }
+}
 
 std::string Json(const TPop3AccountItem& a) {
     auto text = [](const std::string& s) { return platform::Cp932ToUtf8(s); };
@@ -38,6 +57,8 @@ std::string Json(const TPop3AccountItem& a) {
         .Add("user", text(a.UserID))
         .AddRaw("apop", a.APOP ? "true" : "false")
         .AddRaw("stay", a.Stay ? "true" : "false")
+        .Add("security", SecurityName(a.Security))
+        .AddRaw("fingerprint", a.Fingerprint.empty() ? "null" : JsonQuote(text(a.Fingerprint)))
         .Str();
 }
 
@@ -54,9 +75,37 @@ int Save(const TToolStores& stores, std::ostream& err) {
     return 1;
 }
 
+struct TConnection {
+    std::int32_t Port = TPop3AccountItemBase::DefaultPort;
+    platform::TTlsMode Security = platform::TTlsMode::None;
+    std::string Fingerprint;
+};
+
+// The security options of add, checked.
+bool Security(const TToolOptions& options, TConnection& c, std::ostream& err) {
+    auto refuse = [&](const char* why) {
+        err << "marrowby-tool accounts add: " << why << "\n";
+        return false;
+    };
+    if (options.Has("--tls") && options.Has("--starttls"))
+        return refuse("--tls and --starttls exclude each other");
+    if (options.Has("--tls")) c.Security = platform::TTlsMode::Implicit;
+    if (options.Has("--starttls")) c.Security = platform::TTlsMode::StartTls;
+    if (const std::string* pin = options.Value("--tls-fingerprint")) {
+        if (c.Security == platform::TTlsMode::None)
+            return refuse("--tls-fingerprint needs --tls or --starttls");
+        auto normal = platform::NormalizeFingerprint(*pin);
+        if (!normal)
+            return refuse("--tls-fingerprint must be a SHA-256 fingerprint: 64 hexadecimal "
+                          "digits, colons optional");
+        c.Fingerprint = *normal;
+    }
+    return true;
+}
+
 // The connection values of add, checked; an empty text is refused like an
 // empty field, and a control byte would split the account's line.
-bool Connection(const TToolOptions& options, std::int32_t& port, std::ostream& err) {
+bool Connection(const TToolOptions& options, TConnection& c, std::ostream& err) {
     for (std::string_view name : {"--host", "--user", "--password"}) {
         const std::string* value = options.Value(name);
         if (!value || value->empty()) {
@@ -68,10 +117,11 @@ bool Connection(const TToolOptions& options, std::int32_t& port, std::ostream& e
             return false;
         }
     }
-    port = TPop3AccountItemBase::DefaultPort;
+    if (!Security(options, c, err)) return false;
+    if (c.Security == platform::TTlsMode::Implicit) c.Port = TPop3AccountItemBase::DefaultTlsPort;
     if (const std::string* text = options.Value("--port")) {
-        port = StrToIntDef(*text, -1);
-        if (port < 0 || port > 65535) {
+        c.Port = StrToIntDef(*text, -1);
+        if (c.Port < 0 || c.Port > 65535) {
             err << "marrowby-tool accounts add: the port must be a number from 0 to 65535\n";
             return false;
         }
@@ -81,8 +131,8 @@ bool Connection(const TToolOptions& options, std::int32_t& port, std::ostream& e
 
 int Add(TToolStores& stores, const std::string& givenName, const TToolOptions& options,
         std::ostream& err) {
-    std::int32_t port = 0;
-    if (!Connection(options, port, err)) return 2;
+    TConnection connection;
+    if (!Connection(options, connection, err)) return 2;
     std::string name = TrimAccountName(platform::Utf8ToCp932(givenName));
     if (auto refusal = CheckAccountName(stores.Accounts, name, nullptr, AccountNameCaption())) {
         ReportErrors("accounts add", *refusal, err);
@@ -92,8 +142,10 @@ int Add(TToolStores& stores, const std::string& givenName, const TToolOptions& o
         return platform::Utf8ToCp932(*options.Value(option));
     };
     TPop3AccountItem* account =
-        stores.Accounts.Add(name, cp932("--user"), cp932("--password"), cp932("--host"), port,
-                            options.Has("--apop"), options.Has("--stay"));
+        stores.Accounts.Add(name, cp932("--user"), cp932("--password"), cp932("--host"),
+                            connection.Port, options.Has("--apop"), options.Has("--stay"));
+    account->Security = connection.Security;
+    account->Fingerprint = connection.Fingerprint;
     std::string error;
     if (!MakeAccountFolder(account->GetFolder(), &error)) {
         ReportErrors("accounts add", error, err);
@@ -132,8 +184,9 @@ int CmdAccounts(const TToolArgs& args, std::ostream& out, std::ostream& err) {
     }
     TToolOptions options;
     std::string error, folder;
-    if (!ParseToolOptions(args, {"--folder", "--host", "--user", "--password", "--port"},
-                          {"--apop", "--stay", "--purge"}, options, error)) {
+    if (!ParseToolOptions(
+            args, {"--folder", "--host", "--user", "--password", "--port", "--tls-fingerprint"},
+            {"--apop", "--stay", "--purge", "--tls", "--starttls"}, options, error)) {
         err << "marrowby-tool accounts: " << error << "\n\n" << kHelp;
         return 2;
     }

@@ -63,13 +63,13 @@ TEST_F(ToolStore, AccountsAddListAndRemove) {
     EXPECT_EQ(list.Status, 0);
     EXPECT_EQ(list.Out,
               "{\"name\":\"home\",\"host\":\"pop.example\",\"port\":995,\"user\":\"taro\","
-              "\"apop\":true,\"stay\":false}\n"
+              "\"apop\":true,\"stay\":false,\"security\":\"none\",\"fingerprint\":null}\n"
               "{\"name\":\"work\",\"host\":\"pop.example\",\"port\":110,\"user\":\"taro\","
-              "\"apop\":false,\"stay\":true}\n");
+              "\"apop\":false,\"stay\":true,\"security\":\"none\",\"fingerprint\":null}\n");
     EXPECT_EQ(list.Out.find("se cret"), std::string::npos);
     EXPECT_EQ(*platform::ReadFile(Msgbox() + "accounts.dat"),
-              "home,taro,\"se cret\",pop.example,995,1,0\r\n"
-              "work,taro,\"se cret\",pop.example,110,0,1\r\n");
+              "home,taro,\"se cret\",pop.example,995,1,0,0\r\n"
+              "work,taro,\"se cret\",pop.example,110,0,1,0\r\n");
 
     platform::WriteFile(Msgbox() + "mbx.home/kept.eml", "x");
     EXPECT_EQ(Tool({"accounts", "--folder", dir, "remove", "HOME"}).Status, 0);
@@ -81,6 +81,49 @@ TEST_F(ToolStore, AccountsAddListAndRemove) {
     ToolRun unknown = Tool({"accounts", "--folder", dir, "remove", "nobody"});
     EXPECT_EQ(unknown.Status, 1);
     EXPECT_NE(unknown.Err.find("no account named nobody"), std::string::npos);
+}
+
+TEST_F(ToolStore, AccountsAddWithTls) {
+    const std::string fp =
+        "9D:30:09:E1:BE:89:63:E4:67:30:BF:32:23:66:57:27:85:D3:B8:7F:2B:56:8B:49:"
+        "5C:9B:78:7F:6D:79:74:D8";
+    EXPECT_EQ(AddAccount("pops", {"--tls"}).Status, 0);
+    EXPECT_EQ(
+        AddAccount("stls", {"--starttls", "--tls-fingerprint",
+                            "9d3009e1be8963e46730bf322366572785d3b87f2b568b495c9b787f6d7974d8"})
+            .Status,
+        0);
+    EXPECT_EQ(AddAccount("own", {"--tls", "--port", "1995"}).Status, 0);
+    EXPECT_EQ(*platform::ReadFile(Msgbox() + "accounts.dat"),
+              "pops,taro,\"se cret\",pop.example,995,0,0,1\r\n"
+              "stls,taro,\"se cret\",pop.example,110,0,0,2," +
+                  fp +
+                  "\r\n"
+                  "own,taro,\"se cret\",pop.example,1995,0,0,1\r\n");
+    std::string list = Tool({"accounts", "--folder", dir}).Out;
+    EXPECT_NE(list.find("\"port\":995,\"user\":\"taro\",\"apop\":false,\"stay\":false,"
+                        "\"security\":\"tls\",\"fingerprint\":null}"),
+              std::string::npos)
+        << list;
+    EXPECT_NE(list.find("\"security\":\"starttls\",\"fingerprint\":\"" + fp + "\"}"),
+              std::string::npos)
+        << list;
+
+    struct Case {
+        TToolArgs extra;
+        std::string message;
+    } refused[] = {
+        {{"--tls", "--starttls"}, "--tls and --starttls exclude each other"},
+        {{"--tls-fingerprint", fp}, "--tls-fingerprint needs --tls or --starttls"},
+        {{"--tls", "--tls-fingerprint", "9D:30"},
+         "--tls-fingerprint must be a SHA-256 fingerprint: 64 hexadecimal digits, colons optional"},
+    };
+    for (const auto& c : refused) {
+        ToolRun run = AddAccount("bad", c.extra);
+        EXPECT_EQ(run.Status, 2) << c.message;
+        EXPECT_EQ(run.Err, "marrowby-tool accounts add: " + c.message + "\n");
+    }
+    EXPECT_EQ(Tool({"accounts", "--folder", dir}).Out.find("\"name\":\"bad\""), std::string::npos);
 }
 
 TEST_F(ToolStore, AccountsAddRefusesWhatTheDialogRefuses) {
