@@ -1,5 +1,7 @@
 // The account dialog's commands: selecting a row, adding, updating,
 // deleting and moving accounts, and the idle rule of their buttons.
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
@@ -7,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/text.h"
+#include "platform/tls.h"
 #include "store/accountfolder.h"
 #include "store/pop3accountlist.h"
 #include "ui/ddx.h"
@@ -29,10 +32,25 @@ std::string_view ServerHost(std::string_view host) {
     return host.starts_with('#') ? host.substr(1) : host;
 }
 
+// The port of the same server: the same number, or the standard ports of
+// POP3 and of POP3 over TLS when only the one account uses TLS from the
+// first byte (a user who turns SSL/TLS on moves from 110 to 995).
+bool SameServerPort(const TPop3AccountItemBase& a, const TPop3AccountItemBase& b) {
+    if (a.Port == b.Port) return true;
+    auto standard = [](const TPop3AccountItemBase& x) {
+        const bool tls = x.Security == platform::TTlsMode::Implicit;
+        return x.Port ==
+               (tls ? TPop3AccountItemBase::DefaultTlsPort : TPop3AccountItemBase::DefaultPort);
+    };
+    return standard(a) && standard(b) &&
+           (a.Security == platform::TTlsMode::Implicit) !=
+               (b.Security == platform::TTlsMode::Implicit);
+}
+
 // The same mailbox on the same server: its UIDLs still mean what the
 // checklist says, so the mail kept there is not fetched again.
 bool SameRemoteMailbox(const TPop3AccountItemBase& a, const TPop3AccountItemBase& b) {
-    return platform::SameText(ServerHost(a.Host), ServerHost(b.Host)) && a.Port == b.Port &&
+    return platform::SameText(ServerHost(a.Host), ServerHost(b.Host)) && SameServerPort(a, b) &&
            a.UserID == b.UserID;
 }
 
@@ -49,6 +67,7 @@ void TMarrowAccountForm::AppIdle() {
     TBUp->setEnabled(index > 0);
     TBBottom->setEnabled(index >= 0 && index < last);
     TBDown->setEnabled(index >= 0 && index < last);
+    EditFingerprint->setEnabled(ComboSecurity->currentIndex() > 0);
 }
 
 int TMarrowAccountForm::SelectedIndex() const {
@@ -94,7 +113,28 @@ void TMarrowAccountForm::LVAccountsSelectItem() {
     DDX1->Items(4).SetValue(static_cast<int>(record->Port));
     DDX1->Items(5).SetValue(record->APOP);
     DDX1->Items(6).SetValue(record->Stay);
+    DDX1->Items(7).SetValue(static_cast<int>(record->Security));
+    DDX1->Items(8).SetValue(record->Fingerprint);
     DDX1->Upload();
+}
+
+void TMarrowAccountForm::DownloadSecurity(TPop3AccountItem& record) const {
+    record.Security = static_cast<platform::TTlsMode>(DDX1->Items(7).AsInteger());
+    // A pin means nothing without TLS; stored in the form that is shown.
+    record.Fingerprint =
+        record.Security == platform::TTlsMode::None
+            ? std::string()
+            : platform::NormalizeFingerprint(DDX1->Items(8).AsString()).value_or(std::string());
+}
+
+void TMarrowAccountForm::ComboSecuritySelect(int index) {
+    const bool tls = index == static_cast<int>(platform::TTlsMode::Implicit);
+    const QString from = QString::number(tls ? TPop3AccountItemBase::DefaultPort
+                                             : TPop3AccountItemBase::DefaultTlsPort);
+    if (EditPort->text().trimmed() != from) return;
+    EditPort->setText(QString::number(tls ? TPop3AccountItemBase::DefaultTlsPort
+                                          : TPop3AccountItemBase::DefaultPort));
+    EditPort->setModified(true);
 }
 
 // The account goes to the end of the list with its folder made. A folder
@@ -108,6 +148,7 @@ void TMarrowAccountForm::ButtonAddAccountClick() {
         DDX1->Items(0).AsString(), DDX1->Items(2).AsString(), DDX1->Items(3).AsString(),
         DDX1->Items(1).AsString(), DDX1->Items(4).AsInteger(), DDX1->Items(5).AsBoolean(),
         DDX1->Items(6).AsBoolean());
+    DownloadSecurity(*record);
     std::string error;
     if (!MakeAccountFolder(record->GetFolder(), &error)) {
         Pop3AccountList1->Remove(record);
@@ -130,6 +171,7 @@ void TMarrowAccountForm::ButtonUpdAccountClick() {
                             DDX1->Items(2).AsString(), DDX1->Items(3).AsString(),
                             DDX1->Items(1).AsString(), DDX1->Items(4).AsInteger(),
                             DDX1->Items(5).AsBoolean(), DDX1->Items(6).AsBoolean());
+    DownloadSecurity(edited);
     std::string error;
     if (edited.Name != record->Name &&
         !RenameAccountFolder(record->GetFolder(), edited.GetFolder(), &error)) {

@@ -1,6 +1,7 @@
 #include "ui/ddxitem.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <limits>
@@ -207,6 +208,25 @@ void TDDXCheckBox::Upload() {
 
 void TDDXCheckBox::Download() {
     SetValue(GetControlCheckBox()->isChecked());
+}
+
+TDDXComboBox::TDDXComboBox(std::string caption, QComboBox* box, int value)
+    : TDDXItem(std::move(caption), box, value) {}
+
+QComboBox* TDDXComboBox::GetControlComboBox() const {
+    return static_cast<QComboBox*>(GetControl());
+}
+
+bool TDDXComboBox::IsModified() const {
+    return GetControlComboBox()->currentIndex() != AsInteger();
+}
+
+void TDDXComboBox::Upload() {
+    GetControlComboBox()->setCurrentIndex(AsInteger());
+}
+
+void TDDXComboBox::Download() {
+    SetValue(GetControlComboBox()->currentIndex());
 }
 
 TDDXRadioButton::TDDXRadioButton(std::string caption, QRadioButton* button, bool value)

@@ -8,6 +8,7 @@
 #include <variant>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QRadioButton;
 class QWidget;
@@ -110,6 +111,16 @@ public:
     void Upload() override;
     void Download() override;
     QCheckBox* GetControlCheckBox() const;
+};
+
+// The selected index of a drop-down list (-1 for none).
+class TDDXComboBox : public TDDXItem {
+public:
+    TDDXComboBox(std::string caption, QComboBox* box, int value);
+    bool IsModified() const override;
+    void Upload() override;
+    void Download() override;
+    QComboBox* GetControlComboBox() const;
 };
 
 class TDDXRadioButton : public TDDXItem {

@@ -3,6 +3,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "platform/tls.h"
 #include "store/pop3accountlist.h"
 #include "store/storelayout.h"
 #include "ui/ddx.h"
@@ -36,6 +38,10 @@ QLineEdit* MakeEdit(const char* name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     return edit;
+}
+
+QLineEdit* EditOf(TDDXItem& item) {
+    return static_cast<QLineEdit*>(item.GetControl());
 }
 
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
@@ -143,6 +149,18 @@ QWidget* TMarrowAccountForm::BuildFields() {
     EditPort->setText("110");
     EditPort->setMaximumWidth(fontMetrics().horizontalAdvance(QString(8, '0')) + 12);
     EditAccount->setMinimumWidth(fontMetrics().horizontalAdvance(QString(28, 'x')));
+    ComboSecurity = new QComboBox(panel);
+    ComboSecurity->setObjectName("ComboSecurity");
+    ComboSecurity->addItems({Q("なし"), Q("SSL/TLS"), Q("STARTTLS")});
+    ComboSecurity->setToolTip(
+        Q("ｻｰﾊﾞとの通信を暗号化します\n"
+          "SSL/TLS: 最初から暗号化します (通常はﾎﾟｰﾄ 995)\n"
+          "STARTTLS: 接続してから暗号化に切り替えます (通常はﾎﾟｰﾄ 110)\n"
+          "暗号化できないときや、ｻｰﾊﾞの証明書を確認できないときは接続しません"));
+    EditFingerprint = MakeEdit("EditFingerprint", panel);
+    EditFingerprint->setToolTip(
+        Q("自己署名証明書のｻｰﾊﾞでは、その証明書の SHA-256 指紋 (16進数64桁) を入力すると、\n"
+          "その証明書だけを受け入れます。空欄なら証明書を認証局とｻｰﾊﾞ名で確認します"));
     CheckAPOP = new QCheckBox(Q("APOP対応(&E)"), panel);
     CheckAPOP->setObjectName("CheckAPOP");
     CheckStay = new QCheckBox(Q("ｻｰﾊﾞに残す(&S)"), panel);
@@ -154,11 +172,15 @@ QWidget* TMarrowAccountForm::BuildFields() {
     const struct {
         const char* name;
         const char* label;
-        QLineEdit* edit;
+        QWidget* edit;
     } rows[] = {
-        {"LabelAccount", "設定名(&N)", EditAccount}, {"LabelHost", "ｻｰﾊﾞ名(&H)", EditHost},
-        {"LabelUserID", "ﾕｰｻﾞｰID(&I)", EditUserID},  {"LabelPassword", "ﾊﾟｽﾜｰﾄﾞ(&W)", EditPassword},
+        {"LabelAccount", "設定名(&N)", EditAccount},
+        {"LabelHost", "ｻｰﾊﾞ名(&H)", EditHost},
+        {"LabelUserID", "ﾕｰｻﾞｰID(&I)", EditUserID},
+        {"LabelPassword", "ﾊﾟｽﾜｰﾄﾞ(&W)", EditPassword},
         {"LabelPort", "ﾎﾟｰﾄ(&P)", EditPort},
+        {"LabelSecurity", "接続の保護(&L)", ComboSecurity},
+        {"LabelFingerprint", "証明書の指紋(&F)", EditFingerprint},
     };
     for (const auto& row : rows) {
         auto* label = new QLabel(Q(row.label), panel);
@@ -199,6 +221,17 @@ void TMarrowAccountForm::AddDDXItems() {
     DDX1->Add(std::make_unique<TDDXInteger>(Sjis("ﾎﾟｰﾄ"), EditPort, 110, 65535, 0));
     DDX1->Add(std::make_unique<TDDXCheckBox>(Sjis("APOP対応"), CheckAPOP, false));
     DDX1->Add(std::make_unique<TDDXCheckBox>(Sjis("ｻｰﾊﾞに残す"), CheckStay, false));
+    DDX1->Add(std::make_unique<TDDXComboBox>(Sjis("接続の保護"), ComboSecurity, 0));
+    DDX1->Add(std::make_unique<TDDXString>(Sjis("証明書の指紋"), EditFingerprint, "", 0, 0))
+        ->OnValidate = [this](TDDXItem& item, bool& result, std::string& msg) {
+        // Without TLS the field is off and its text is not kept.
+        const std::string text = QStringToCp932(EditOf(item)->text());
+        if (ComboSecurity->currentIndex() == 0 || text.empty() ||
+            platform::NormalizeFingerprint(text))
+            return;
+        result = false;
+        msg = item.GetCaption() + Sjis("は SHA-256 の指紋 (16進数64桁) を指定してください");
+    };
 }
 
 void TMarrowAccountForm::ConnectHandlers() {
@@ -211,6 +244,7 @@ void TMarrowAccountForm::ConnectHandlers() {
     connect(ButtonDelAccount, &QPushButton::clicked, this,
             &TMarrowAccountForm::ButtonDelAccountClick);
     connect(ButtonClose, &QPushButton::clicked, this, [this] { done(ResultClose); });
+    connect(ComboSecurity, &QComboBox::activated, this, &TMarrowAccountForm::ComboSecuritySelect);
     connect(TBUp, &QToolButton::clicked, this, [this] { MoveSelected(SelectedIndex() - 1); });
     connect(TBDown, &QToolButton::clicked, this, [this] { MoveSelected(SelectedIndex() + 1); });
     connect(TBTop, &QToolButton::clicked, this, [this] { MoveSelected(0); });
@@ -244,6 +278,8 @@ void TMarrowAccountForm::ResetFields() {
     DDX1->Items(4).SetValue(110);
     DDX1->Items(5).SetValue(false);
     DDX1->Items(6).SetValue(false);
+    DDX1->Items(7).SetValue(static_cast<int>(platform::TTlsMode::None));
+    DDX1->Items(8).SetValue(std::string());
     DDX1->Upload();
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 class QCheckBox;
+class QComboBox;
 class QFormLayout;
 class QLineEdit;
 class QPushButton;
@@ -49,13 +50,16 @@ public:
     QLineEdit* EditUserID;
     QLineEdit* EditPassword;
     QLineEdit* EditPort;
+    QComboBox* ComboSecurity;   // none, SSL/TLS, STARTTLS: the account file's 0, 1, 2
+    QLineEdit* EditFingerprint; // a pinned SHA-256 fingerprint, empty for none
     QCheckBox* CheckAPOP;
     QCheckBox* CheckStay;
     QPushButton* ButtonAddAccount;
     QPushButton* ButtonDelAccount;
     QPushButton* ButtonUpdAccount;
     QPushButton* ButtonClose;
-    // Items: 0 name, 1 host, 2 user, 3 password, 4 port, 5 APOP, 6 stay.
+    // Items: 0 name, 1 host, 2 user, 3 password, 4 port, 5 APOP, 6 stay,
+    // then 7 security and 8 fingerprint.
     TDDX* DDX1;
     std::unique_ptr<TPop3AccountList> Pop3AccountList1;
 
@@ -83,6 +87,10 @@ private:
     void ButtonUpdAccountClick();
     void ButtonDelAccountClick();
     void MoveSelected(int target);
+    // A choice of SSL/TLS proposes its port 995 for the plain 110, and back.
+    void ComboSecuritySelect(int index);
+    // The values of items 7 and 8 for the record.
+    void DownloadSecurity(TPop3AccountItem& record) const;
     // The row of a record, filled from it; inserted at index (appended when -1).
     QTreeWidgetItem* InsertRow(TPop3AccountItem* record, int index = -1);
     void FillRow(QTreeWidgetItem* row, const TPop3AccountItem& record);

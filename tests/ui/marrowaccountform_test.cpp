@@ -4,6 +4,7 @@
 #include "ui/marrowaccountform.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -94,6 +95,13 @@ protected:
         Get<QCheckBox>("CheckAPOP")->setChecked(a.apop);
         Get<QCheckBox>("CheckStay")->setChecked(a.stay);
     }
+    // Chooses the connection security from the keyboard, as a user does.
+    void ChooseSecurity(int index) const {
+        auto* combo = Get<QComboBox>("ComboSecurity");
+        QTest::keyClick(combo, Qt::Key_Home);
+        for (int i = 0; i < index; ++i)
+            QTest::keyClick(combo, Qt::Key_Down);
+    }
     void Select(int row) const {
         auto* list = Get<QTreeWidget>("LVAccounts");
         list->setCurrentItem(list->topLevelItem(row));
@@ -130,13 +138,18 @@ TEST_F(AccountForm, ComponentsNamesAndCaptions) {
     for (const auto& [name, text] : texts)
         EXPECT_EQ(Get<QAbstractButton>(name)->text(), Q(text)) << name;
     const std::pair<const char*, const char*> labels[] = {
-        {"EditAccount", "設定名(&N)"},   {"EditHost", "ｻｰﾊﾞ名(&H)"}, {"EditUserID", "ﾕｰｻﾞｰID(&I)"},
-        {"EditPassword", "ﾊﾟｽﾜｰﾄﾞ(&W)"}, {"EditPort", "ﾎﾟｰﾄ(&P)"},
+        {"EditAccount", "設定名(&N)"},
+        {"EditHost", "ｻｰﾊﾞ名(&H)"},
+        {"EditUserID", "ﾕｰｻﾞｰID(&I)"},
+        {"EditPassword", "ﾊﾟｽﾜｰﾄﾞ(&W)"},
+        {"EditPort", "ﾎﾟｰﾄ(&P)"},
+        {"ComboSecurity", "接続の保護(&L)"},
+        {"EditFingerprint", "証明書の指紋(&F)"},
     };
     for (const auto& [edit, label] : labels) {
         bool found = false;
         for (const QLabel* l : form->findChildren<QLabel*>())
-            if (l->buddy() == Edit(edit)) found = l->text() == Q(label);
+            if (l->buddy() == Get(edit)) found = l->text() == Q(label);
         EXPECT_TRUE(found) << edit;
     }
     EXPECT_EQ(Edit("EditPassword")->echoMode(), QLineEdit::Password);
@@ -167,11 +180,17 @@ TEST_F(AccountForm, ComponentsNamesAndCaptions) {
     EXPECT_NE(image("TBUp"), image("TBDown"));
     EXPECT_NE(image("TBUp"), image("TBTop"));
 
-    // The seven bindings in their order, with their captions and kinds.
-    ASSERT_EQ(form->DDX1->Count(), 7);
-    const char* captions[] = {"設定名", "ｻｰﾊﾞ名",   "ﾕｰｻﾞID",    "ﾊﾟｽﾜｰﾄﾞ",
-                              "ﾎﾟｰﾄ",   "APOP対応", "ｻｰﾊﾞに残す"};
-    for (int i = 0; i < 7; ++i)
+    auto* security = Get<QComboBox>("ComboSecurity");
+    ASSERT_EQ(security->count(), 3);
+    EXPECT_EQ(security->itemText(0), Q("なし"));
+    EXPECT_EQ(security->itemText(1), Q("SSL/TLS"));
+    EXPECT_EQ(security->itemText(2), Q("STARTTLS"));
+
+    // The seven bindings in their order, then security and fingerprint.
+    ASSERT_EQ(form->DDX1->Count(), 9);
+    const char* captions[] = {"設定名",   "ｻｰﾊﾞ名",     "ﾕｰｻﾞID",     "ﾊﾟｽﾜｰﾄﾞ",     "ﾎﾟｰﾄ",
+                              "APOP対応", "ｻｰﾊﾞに残す", "接続の保護", "証明書の指紋"};
+    for (int i = 0; i < 9; ++i)
         EXPECT_EQ(form->DDX1->Items(i).GetCaption(), Cp(captions[i])) << i;
     EXPECT_NE(dynamic_cast<TDDXAccount*>(&form->DDX1->Items(0)), nullptr);
     EXPECT_NE(dynamic_cast<TDDXInteger*>(&form->DDX1->Items(4)), nullptr);
@@ -287,6 +306,52 @@ TEST_F(AccountForm, SelectingShowsTheAccountAndUpdateAppliesTheFields) {
     EXPECT_EQ(ListLines()[0], "home,taro,secret,#pop.example.jp,995,1,1,0");
 }
 
+TEST_F(AccountForm, SecurityChoiceProposesItsPortAndPinsAFingerprint) {
+    const std::string fp =
+        "9D:30:09:E1:BE:89:63:E4:67:30:BF:32:23:66:57:27:85:D3:B8:7F:2B:56:8B:49:"
+        "5C:9B:78:7F:6D:79:74:D8";
+    Open();
+    Fill({"pops", "pop.example.jp", "taro", "secret", "110"});
+    form->AppIdle();
+    EXPECT_FALSE(Edit("EditFingerprint")->isEnabled()); // no pin without TLS
+    ChooseSecurity(1);
+    EXPECT_EQ(Edit("EditPort")->text(), "995");
+    ChooseSecurity(2);
+    EXPECT_EQ(Edit("EditPort")->text(), "110");
+    ChooseSecurity(1);
+    form->AppIdle();
+    EXPECT_TRUE(Edit("EditFingerprint")->isEnabled());
+    Type(Edit("EditFingerprint"),
+         "9d3009e1be8963e46730bf322366572785d3b87f2b568b495c9b787f6d7974d8");
+    Click("ButtonAddAccount");
+    Fill({"stls", "mail.example.com", "jiro", "pw", "1110"});
+    ChooseSecurity(2);
+    ChooseSecurity(1);
+    EXPECT_EQ(Edit("EditPort")->text(), "1110"); // a port of the user's own stays
+    ChooseSecurity(2);
+    Type(Edit("EditFingerprint"), "9D:30");
+    TMessageBoxAnswer refused;
+    refused.Arm(QMessageBox::Ok);
+    Click("ButtonAddAccount");
+    EXPECT_EQ(refused.Text, Q("証明書の指紋は SHA-256 の指紋 (16進数64桁) を指定してください"));
+    EXPECT_EQ(form->focusWidget(), Edit("EditFingerprint"));
+    Type(Edit("EditFingerprint"), "");
+    Click("ButtonAddAccount");
+
+    // Selecting shows the choice; an update of another field keeps it.
+    Select(0);
+    EXPECT_EQ(Get<QComboBox>("ComboSecurity")->currentIndex(), 1);
+    EXPECT_EQ(Edit("EditFingerprint")->text(), QString::fromStdString(fp));
+    Type(Edit("EditPassword"), "new secret");
+    Click("ButtonUpdAccount");
+    Select(1);
+    EXPECT_EQ(Get<QComboBox>("ComboSecurity")->currentIndex(), 2);
+    Close();
+    EXPECT_EQ(ListLines(),
+              (std::vector<std::string>{"pops,taro,\"new secret\",pop.example.jp,995,0,0,1," + fp,
+                                        "stls,jiro,pw,mail.example.com,1110,0,0,2"}));
+}
+
 TEST_F(AccountForm, UpdateKeepsTheChecklistOfTheSameRemoteMailbox) {
     struct Case {
         const char* field;
@@ -299,6 +364,8 @@ TEST_F(AccountForm, UpdateKeepsTheChecklistOfTheSameRemoteMailbox) {
         {"EditHost", "pop.example.net", false},
         {"EditPort", "995", false},
         {"EditUserID", "jiro", false},
+        {"ComboSecurity", "1", true}, // SSL/TLS on 995: the same server
+        {"ComboSecurity", "2", true},
     };
     for (const Case& c : cases) {
         form.reset();
@@ -307,7 +374,10 @@ TEST_F(AccountForm, UpdateKeepsTheChecklistOfTheSameRemoteMailbox) {
         ASSERT_TRUE(platform::WriteFile(Msgbox() + "mbx.home/exclude.txt", "A1\r\nB2\r\n"));
         Open();
         Select(0);
-        Type(Edit(c.field), c.text);
+        if (c.field == std::string("ComboSecurity"))
+            ChooseSecurity(std::stoi(c.text)); // with its port
+        else
+            Type(Edit(c.field), c.text);
         Click("ButtonUpdAccount");
         Close();
         const std::string folder =

@@ -4,6 +4,7 @@
 
 #include "platform/file.h"
 #include "platform/text.h"
+#include "platform/tls.h"
 #include "store/pop3accountlist.h"
 #include "store/storelayout.h"
 #include "tools/screens/screens.h"
@@ -14,7 +15,8 @@ MARROWBY_SCENE(accounts) {
     SetupAccountList(list, context.Folder);
     auto text = [](const char* utf8) { return platform::Utf8ToCp932(utf8); };
     list.Add("home", "taro", "secret", "pop.example.jp", 110, true, false);
-    list.Add(text("仕事"), "t.yamada", "secret", "mail.example.co.jp", 995, false, true);
+    list.Add(text("仕事"), "t.yamada", "secret", "mail.example.co.jp", 995, false, true)->Security =
+        platform::TTlsMode::Implicit;
     list.Add("mobile", "taro.m", "secret", "#pop.example.net", 110, false, false);
     for (int i = 0; i < list.GetCount(); ++i)
         platform::ForceDirectories(list.GetAccounts(i)->GetFolder());
