@@ -213,8 +213,7 @@ void TReceiveCoordinator::CheckQuit(TReceiveEvent& event, TPop3AccountItem* acco
     LogPair(event);
     if (account && event.Flag()) {
         if (FMessageCount >= 0 && FWalked >= FMessageCount) account->CompleteDownload();
-        for (const std::string& uidl : FDeleted)
-            account->Forget(uidl);
+        account->Forget(FDeleted);
     }
     event.Answer(T::StateQuit, true);
 }

@@ -1,6 +1,7 @@
 #include "store/pop3accountitem.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 #include "foundation/csvline.h"
@@ -19,12 +20,6 @@ constexpr unsigned kChecklistMode = 0600;
 
 std::string InFolder(const std::string& folder, const char* name) {
     return platform::IncludeTrailingSeparator(folder) + name;
-}
-
-// UIDLs are compared exactly: RFC 1939 unique-ids are case-sensitive, and a
-// known UIDL may be deleted on the server unfetched.
-bool Holds(const TStringList& list, std::string_view uidl) {
-    return std::find(list.Strings.begin(), list.Strings.end(), uidl) != list.Strings.end();
 }
 
 // Item 8: "0" none, "1" TLS, "2" STLS; empty or missing is none. A value that
@@ -73,6 +68,7 @@ void TPop3AccountItemBase::Assign(const TPop3AccountItemBase& other) {
     Owner = other.Owner;
     Checklist = other.Checklist;
     PrevChecklist = other.PrevChecklist;
+    FIndexed = false;
     Create(other.Name, other.UserID, other.Password, other.Host, other.Port, other.APOP,
            other.Stay);
     CopyLaterItems(other);
@@ -118,6 +114,7 @@ std::string TPop3AccountItemBase::GetChecklistPath() const {
 
 void TPop3AccountItemBase::LoadChecklist() {
     Checklist.LoadFromFile(GetChecklistPath());
+    FIndexed = false;
 }
 
 bool TPop3AccountItemBase::SaveChecklist(std::string* error) const {
@@ -146,31 +143,52 @@ void TPop3AccountItemBase::PrepareDownload() {
     PrevChecklist = Checklist;
     Confirmed.Clear();
     CurrentUID.clear();
+    FIndexed = false;
+    Index();
+}
+
+void TPop3AccountItemBase::Index() {
+    if (FIndexed) return;
+    FKnown = {Checklist.Strings.begin(), Checklist.Strings.end()};
+    FConfirmed = {Confirmed.Strings.begin(), Confirmed.Strings.end()};
+    FIndexed = true;
 }
 
 bool TPop3AccountItemBase::BeginDownload(std::string_view uidl) {
+    Index();
     CurrentUID = uidl;
     DownloadSize = 0;
-    return !Holds(Checklist, uidl);
+    return !FKnown.contains(CurrentUID);
 }
 
 bool TPop3AccountItemBase::EndDownload() {
     if (CurrentUID.empty()) return false;
-    const bool added = !Holds(Checklist, CurrentUID);
+    Index();
+    const bool added = FKnown.insert(CurrentUID).second;
     if (added) Checklist.Add(CurrentUID);
-    if (!Holds(Confirmed, CurrentUID)) Confirmed.Add(CurrentUID);
+    if (FConfirmed.insert(CurrentUID).second) Confirmed.Add(CurrentUID);
     CurrentUID.clear();
     return added;
 }
 
-void TPop3AccountItemBase::Forget(std::string_view uidl) {
+void TPop3AccountItemBase::Forget(const std::vector<std::string>& uidls) {
+    if (uidls.empty()) return;
+    Index();
+    const std::unordered_set<std::string_view> gone(uidls.begin(), uidls.end());
     for (TStringList* list : {&Checklist, &Confirmed})
-        std::erase(list->Strings, uidl);
+        std::erase_if(list->Strings, [&](const std::string& uidl) { return gone.contains(uidl); });
+    for (const std::string& uidl : uidls) {
+        FKnown.erase(uidl);
+        FConfirmed.erase(uidl);
+    }
 }
 
 void TPop3AccountItemBase::CompleteDownload() {
+    Index();
     Checklist = Confirmed;
+    FKnown = std::move(FConfirmed);
     Confirmed.Clear();
+    FConfirmed.clear();
 }
 
 void TPop3AccountItemBase::AbortDownload() {

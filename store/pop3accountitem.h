@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "foundation/stringlist.h"
 #include "platform/tls.h"
@@ -66,8 +68,8 @@ public:
     // The walk is complete: Checklist becomes the UIDLs this session
     // remembered, in server order; the others are no longer on the server.
     void CompleteDownload();
-    // The server has deleted the message (QUIT after its DELE): forgotten.
-    void Forget(std::string_view uidl);
+    // The server has deleted the messages (QUIT after their DELE): forgotten.
+    void Forget(const std::vector<std::string>& uidls);
     void MeasureDownload(std::int32_t size) { DownloadSize = size; }
 
     TPop3AccountList* Owner; // not owned
@@ -94,6 +96,20 @@ protected:
     void SetCSV(std::string_view line);
     // The values of the items after the seventh.
     void CopyLaterItems(const TPop3AccountItemBase& other);
+
+private:
+    // Makes the sets below from the lists unless they are in step with them.
+    void Index();
+
+    // The texts of Checklist and Confirmed, compared exactly (RFC 1939
+    // unique-ids are case-sensitive, and a known UIDL may be deleted on the
+    // server unfetched), kept in step with them by the
+    // session's operations, so that each look-up costs the same however many
+    // messages the server keeps. Made again by PrepareDownload, and when
+    // needed after LoadChecklist or Assign.
+    std::unordered_set<std::string> FKnown;
+    std::unordered_set<std::string> FConfirmed;
+    bool FIndexed = false;
 };
 
 class TPop3AccountItem : public TPop3AccountItemBase {

@@ -215,6 +215,32 @@ TEST(AccountBookkeeping, OneDownloadSession) {
     EXPECT_TRUE(a.CurrentUID.empty());
 }
 
+// The look-up sets follow the lists through a session: what the session
+// remembers, completes and forgets, and lists replaced by Assign or a load.
+TEST(AccountBookkeeping, LookUpsFollowTheLists) {
+    TPop3AccountList list;
+    TPop3AccountItem a(&list, "n,u,p,h,110,0,0");
+    for (const char* uidl : {"A1", "B2", "C3"})
+        a.Checklist.Add(uidl);
+    a.PrepareDownload();
+    for (const char* uidl : {"A1", "D4", "E5"}) {
+        a.BeginDownload(uidl);
+        a.EndDownload();
+    }
+    a.CompleteDownload(); // B2 and C3 are gone from the server
+    a.Forget({"D4", "X9"});
+    EXPECT_EQ(a.Checklist.Strings, (std::vector<std::string>{"A1", "E5"}));
+    for (const char* fresh : {"B2", "C3", "D4"})
+        EXPECT_TRUE(a.BeginDownload(fresh)) << fresh;
+    EXPECT_FALSE(a.BeginDownload("E5"));
+    TPop3AccountItem b(&list, "m,u,p,h,110,0,0");
+    b.Checklist.Add("Z0");
+    EXPECT_FALSE(b.BeginDownload("Z0"));
+    b.Assign(a); // a's lists, without a new session
+    EXPECT_TRUE(b.BeginDownload("Z0"));
+    EXPECT_FALSE(b.BeginDownload("A1"));
+}
+
 TEST(AccountBookkeeping, Locking) {
     TPop3AccountList list;
     TPop3AccountItem a(&list);
