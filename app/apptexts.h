@@ -12,6 +12,8 @@ inline constexpr const char* TipIdle = "新着ﾒｯｾｰｼﾞはありませ�
 inline constexpr const char* TipReceived = "%d件受信しました";
 inline constexpr const char* TipReceivedDeleted = "%d件受信／%d件削除";
 inline constexpr const char* TipResponding = "応答中です";
+// Behind the received tip when messages over the size limit were deleted.
+inline constexpr const char* TipOversize = "／%d件ｻｲｽﾞ超過で削除";
 
 inline constexpr const char* CloseClientsBusy = "現在、ｸﾗｲｱﾝﾄに応答中のため、終了できません";
 inline constexpr const char* CloseWorking = "作業中のため、終了できません";

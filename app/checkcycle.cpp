@@ -24,6 +24,7 @@ void TMarrowbyForm::ButtonExecClick() {
 void TMarrowbyForm::StartCheck() {
     FReceivedCount = 0;
     FDeletedCount = 0;
+    FOversizeCount = 0;
     FMinuteCount = 0;
     FCheckIndex = -1;
     NextAccount();
@@ -48,7 +49,8 @@ bool TMarrowbyForm::NextAccount() {
     }
     Animate1->SetActive(false);
     LogTime();
-    if (FReceivedCount > 0) TraySetReceived(FReceivedCount, FDeletedCount);
+    if (FReceivedCount > 0 || FOversizeCount > 0)
+        TraySetReceived(FReceivedCount, FDeletedCount, FOversizeCount);
     return false;
 }
 

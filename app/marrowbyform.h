@@ -217,7 +217,7 @@ private:
     void TrayAdd();
     void TrayDelete();
     void TraySetIdle();
-    void TraySetReceived(int received, int deleted);
+    void TraySetReceived(int received, int deleted, int oversize);
     void TraySetResponding();
     void TraySet(const QIcon& icon, const std::string& tip);
     void ShowListenFailure(int port, const std::string& reason);
@@ -331,6 +331,7 @@ private:
     int FEraseIndex = -1;
     int FReceivedCount = 0;
     int FDeletedCount = 0;
+    int FOversizeCount = 0; // over "limitsize": deleted on the server unfetched
     std::unique_ptr<TRegexpObj> FStatusLinePattern;
     std::string FHostName;
     std::uint8_t FListMode = 0;

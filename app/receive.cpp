@@ -30,6 +30,7 @@ public:
     void MessageCounted(bool rejected) override {
         ++(rejected ? F.FDeletedCount : F.FReceivedCount);
     }
+    void OversizeCounted() override { ++F.FOversizeCount; }
     void CheckSessionEnded() override { F.NextAccount(); }
     void EraseSessionEnded() override { F.FEraseIndex = -1; }
 

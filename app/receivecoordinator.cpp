@@ -15,6 +15,10 @@ namespace {
 
 using T = TCustomPop3ClientThread;
 
+// Logged when an account that asks for APOP logs in with USER/PASS.
+constexpr const char* NoTimeStampText =
+    "ｻｰﾊﾞの挨拶にﾀｲﾑｽﾀﾝﾌﾟがないため、APOPではなくUSER/PASS(平文)でﾛｸﾞｲﾝします";
+
 // The LIST size: a decimal number, 0 when it is not one; a number too large
 // for 64 bits is as large as can be.
 std::uint64_t ListSize(const std::string& word) {
@@ -56,10 +60,16 @@ void TReceiveCoordinator::WMCheckEvent(platform::TMessage& message,
         event.Answer(T::StateGreeting, event.Flag());
         return;
     case T::EventEnded:
-        LogSession("END", account);
+        EndEvent(event, account);
         SaveSession(account);
         FHost.CheckSessionEnded();
         return;
+    case T::StateRetr:
+        if (!event.Flag() && event.Line(2).starts_with("-ERR")) {
+            RetrRefused(event, account);
+            return;
+        }
+        break;
     case T::StateCommit:
         Commit(event, account);
         return;
@@ -76,14 +86,14 @@ void TReceiveCoordinator::WMCheckEvent(platform::TMessage& message,
     default:
         break;
     }
-    if (SharedEvent(event)) return;
+    if (SharedEvent(event, account)) return;
     switch (event.Code()) {
     case T::StateUidl:
         FWalked = std::max(FWalked, MessageCount(event.Word(1)));
         CheckUidl(event, account);
         return;
     case T::StateList:
-        CheckList(event);
+        CheckList(event, account);
         return;
     case T::StateRetr:
         CheckRetr(event, account);
@@ -102,13 +112,13 @@ void TReceiveCoordinator::WMEraseEvent(platform::TMessage& message,
         event.Answer(T::StateGreeting, event.Flag());
         return;
     case T::EventEnded:
-        LogSession("END", FHost.ErasingAccount());
+        EndEvent(event, FHost.ErasingAccount());
         FHost.EraseSessionEnded();
         return;
     default:
         break;
     }
-    if (SharedEvent(event)) return;
+    if (SharedEvent(event, FHost.ErasingAccount())) return;
     switch (event.Code()) {
     case T::StateUidl:
         LogPair(event);
@@ -122,12 +132,20 @@ void TReceiveCoordinator::WMEraseEvent(platform::TMessage& message,
 void TReceiveCoordinator::LogGreeting(const TReceiveEvent& event, TPop3AccountItem* account) {
     LogSession("BEG", account);
     FHost.LogAppend(LogText(event.Line(2)));
+    if (!event.Flag() && event.LineCount() >= 2)
+        LogFailure(account, "the server refused the session: " + event.Line(2));
+}
+
+// The end line, after the reason the thread gives for ending early.
+void TReceiveCoordinator::EndEvent(const TReceiveEvent& event, const TPop3AccountItem* account) {
+    if (event.LineCount() >= 2) LogFailure(account, event.Line(2));
+    LogSession("END", account);
 }
 
 // Events both sessions answer alike: the login, a refused command, and STAT,
 // DELE and QUIT passed on as they came.
-bool TReceiveCoordinator::SharedEvent(TReceiveEvent& event) {
-    if (LoginEvent(event)) return true;
+bool TReceiveCoordinator::SharedEvent(TReceiveEvent& event, const TPop3AccountItem* account) {
+    if (LoginEvent(event, account)) return true;
     switch (event.Code()) {
     case T::StateStat:
     case T::StateDele:
@@ -140,26 +158,32 @@ bool TReceiveCoordinator::SharedEvent(TReceiveEvent& event) {
     }
 }
 
-bool TReceiveCoordinator::LoginEvent(TReceiveEvent& event) {
+bool TReceiveCoordinator::LoginEvent(TReceiveEvent& event, const TPop3AccountItem* account) {
     switch (event.Code()) {
     case T::StateApop:
     case T::StateUser:
         LogPair(event);
-        event.Answer(event.Code(), event.Flag());
-        return true;
+        // USER on an account that asks for APOP: the greeting had no time stamp.
+        if (event.Code() == T::StateUser && account && account->APOP)
+            FHost.LogAppend(">APOP:" + platform::Utf8ToCp932(NoTimeStampText));
+        break;
     case T::StatePass:
         // The password never reaches the log the user sees.
         FHost.LogAppend("PASS ****");
         if (event.LineCount() >= 2) FHost.LogAppend(LogText(event.Line(2)));
-        event.Answer(T::StatePass, event.Flag());
-        return true;
-    default:
         break;
+    default:
+        if (event.Flag()) return false;
+        // A refused command: the thread disconnects without QUIT. A reply it
+        // could not read comes without text; its end event tells why.
+        LogPair(event);
+        if (event.LineCount() >= 2)
+            LogFailure(account, event.Line(1) + " refused: " + event.Line(2));
+        event.Answer(T::AnswerQuit, false);
+        return true;
     }
-    if (event.Flag()) return false;
-    // A refused command: the thread disconnects without QUIT.
-    LogPair(event);
-    event.Answer(T::AnswerQuit, false);
+    if (!event.Flag()) LogFailure(account, "login refused: " + event.Line(2));
+    event.Answer(event.Code(), event.Flag());
     return true;
 }
 
@@ -218,12 +242,27 @@ void TReceiveCoordinator::CheckQuit(TReceiveEvent& event, TPop3AccountItem* acco
     event.Answer(T::StateQuit, true);
 }
 
-void TReceiveCoordinator::CheckList(TReceiveEvent& event) {
+void TReceiveCoordinator::CheckList(TReceiveEvent& event, TPop3AccountItem* account) {
     LogPair(event);
     const std::int64_t limit = FHost.LimitSize();
     const bool tooLarge =
         limit > 0 && ListSize(event.Word(2)) > static_cast<std::uint64_t>(limit) * 1024;
+    if (tooLarge) {
+        FHost.LogAppend(">LIMIT:" + LogText("message " + event.Word(1) + " (UIDL " +
+                                            (account ? account->CurrentUID : std::string()) +
+                                            "), " + event.Word(2) + " bytes, over " +
+                                            std::to_string(limit) + " KB: deleted unfetched"));
+        FHost.OversizeCounted();
+    }
     event.Answer(T::StateList, true, tooLarge ? "DELE" : "");
+}
+
+void TReceiveCoordinator::RetrRefused(TReceiveEvent& event, TPop3AccountItem* account) {
+    LogPair(event);
+    LogError(event.Line(1) + " (UIDL " + (account ? account->CurrentUID : std::string()) + ")",
+             event.Line(2) + "; it stays on the server");
+    if (account) account->AbortDownload();
+    event.Answer(T::StateRetr, true);
 }
 
 void TReceiveCoordinator::SaveSession(TPop3AccountItem* account) {
@@ -247,4 +286,9 @@ void TReceiveCoordinator::LogPair(const TReceiveEvent& event) {
 
 void TReceiveCoordinator::LogError(std::string_view what, std::string_view reason) {
     FHost.LogAppend(">ERROR:" + LogText(what) + " (" + LogText(reason) + ")");
+}
+
+void TReceiveCoordinator::LogFailure(const TPop3AccountItem* account, std::string_view reason) {
+    const std::string name = account ? account->Name : std::string();
+    FHost.LogAppend(">ERROR:" + LogText(name) + ": " + LogText(reason));
 }

@@ -39,6 +39,8 @@ public:
     virtual void MessageStored(TMessageBox& box, TMBXItem& entry) = 0;
     // One accepted (rejected false) or rejected message of the cycle was stored.
     virtual void MessageCounted(bool rejected) = 0;
+    // A message over the size limit is deleted on the server unfetched.
+    virtual void OversizeCounted() = 0;
     // The check session has ended and its account is saved: on to the next.
     virtual void CheckSessionEnded() = 0;
     // The erase session has ended: the delete command may start another.
@@ -73,10 +75,13 @@ public:
 private:
     // The greeting, the login events and refused commands, alike on both sides.
     void LogGreeting(const TReceiveEvent& event, TPop3AccountItem* account);
-    bool SharedEvent(TReceiveEvent& event);
-    bool LoginEvent(TReceiveEvent& event);
+    bool SharedEvent(TReceiveEvent& event, const TPop3AccountItem* account);
+    bool LoginEvent(TReceiveEvent& event, const TPop3AccountItem* account);
+    void EndEvent(const TReceiveEvent& event, const TPop3AccountItem* account);
     void CheckUidl(TReceiveEvent& event, TPop3AccountItem* account);
-    void CheckList(TReceiveEvent& event);
+    void CheckList(TReceiveEvent& event, TPop3AccountItem* account);
+    // A RETR that the server refused: the message stays there, the walk goes on.
+    void RetrRefused(TReceiveEvent& event, TPop3AccountItem* account);
     void CheckRetr(TReceiveEvent& event, TPop3AccountItem* account);
     // Parses the message and asks the verdict; a failure of either leaves the
     // message accepted, with a comment that says it was not judged.
@@ -91,6 +96,8 @@ private:
     void LogSession(const char* word, const TPop3AccountItem* account);
     void LogPair(const TReceiveEvent& event);
     void LogError(std::string_view what, std::string_view reason);
+    // Why a session ended early, with the account's name.
+    void LogFailure(const TPop3AccountItem* account, std::string_view reason);
 
     TReceiveHost& FHost;
     TRegexpObj& FStatusLinePattern;

@@ -25,9 +25,13 @@ std::string_view FirstLine(std::string_view text, std::size_t& rest) {
 
 TReceiveEvent::TReceiveEvent(platform::TMessage& message, platform::TWindowHandle window,
                              std::uint32_t windowMessage, std::uint32_t threadMessage)
-    : FMessenger(windowMessage, threadMessage, message, window, true),
-      FCode(static_cast<int>(message.WParam)), FText(FMessenger.GetData()) {
-    FText = FText.substr(0, FText.find('\0'));
+    : FBlock(std::move(message.Data)),
+      FMessenger(windowMessage, threadMessage,
+                 TInterThreadMessenger::ReadBlock(FBlock, FThread, FFlag, FText) ? FThread : 0,
+                 window, true),
+      FCode(static_cast<int>(message.WParam)) {
+    // The thread ends every text with one zero byte; any other is content.
+    if (FText.ends_with('\0')) FText.remove_suffix(1);
     // Only the first two lines are read: a retrieved message may be megabytes.
     std::string_view rest = FText;
     while (FLineCount < 2 && !rest.empty()) {

@@ -1,9 +1,11 @@
 #pragma once
 // One event of a POP3 client thread as the window reads it: the code, the
-// flag, the text up to its first zero byte, its first two lines (the command
-// as sent, or the host for the greeting; then the first reply line) and the
-// words of the reply line. The answer goes back through the event's own
-// messenger to the thread that posted it.
+// flag, the text (every byte the thread sent, zero bytes of a message
+// included, less the terminating zero), its first two lines (the command as
+// sent, or the host for the greeting; then the first reply line) and the
+// words of the reply line. The text is a view of the posted block, which the
+// event keeps: a message of megabytes is not copied. The answer goes back
+// through the event's own messenger to the thread that posted it.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,8 +19,8 @@ public:
                   std::uint32_t windowMessage, std::uint32_t threadMessage);
 
     int Code() const { return FCode; }
-    bool Flag() const { return FMessenger.GetFlag(); }
-    // The text up to its first zero byte; valid until the answer is sent.
+    bool Flag() const { return FFlag; }
+    // Valid while the event lives.
     std::string_view Text() const { return FText; }
     // Lines 1 and 2 (1-based); an empty text when the event has no such line.
     const std::string& Line(int n) const;
@@ -30,9 +32,12 @@ public:
     bool Answer(int code, bool flag, std::string_view text = {});
 
 private:
+    platform::TDataBlock FBlock;
+    platform::TThreadId FThread = 0;
+    bool FFlag = false;
+    std::string_view FText;
     TInterThreadMessenger FMessenger;
     int FCode;
-    std::string_view FText; // a view of the messenger's copy: a message may be megabytes
     std::string FLines[2];
     int FLineCount = 0;
     std::vector<std::string> FWords;

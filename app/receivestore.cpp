@@ -26,15 +26,19 @@ const std::string& UnjudgedComment() {
     return text;
 }
 
-// The message of a RETR block after its status line: the terminator line
-// and the line end before it go, and every line that began with a dot loses
-// that dot (a dot at the very start stays).
+// The message of a RETR block after its status line, exactly as the server
+// holds it: the terminator line goes (the line end before it is the
+// message's own), and every line that began with a dot, the first one
+// included, loses that dot. An empty message is empty.
 std::string MessageText(std::string_view block) {
-    const std::size_t end = block.find("\r\n.\r\n");
-    if (end != std::string_view::npos) block = block.substr(0, end);
+    if (block == ".\r\n")
+        block = {};
+    else if (block.ends_with("\r\n.\r\n"))
+        block.remove_suffix(3);
     std::string text;
     text.reserve(block.size());
-    for (std::size_t pos = 0;;) {
+    std::size_t pos = block.starts_with(".") ? 1 : 0;
+    for (;;) {
         const std::size_t stuffed = block.find("\r\n.", pos);
         if (stuffed == std::string_view::npos) {
             text.append(block.substr(pos));

@@ -28,9 +28,10 @@ std::string TrayIdleTip() {
     return Sjis(apptext::TipIdle);
 }
 
-std::string TrayReceivedTip(int received, int deleted) {
-    return deleted == 0 ? WithCount(apptext::TipReceived, received)
-                        : WithCount(apptext::TipReceivedDeleted, received, deleted);
+std::string TrayReceivedTip(int received, int deleted, int oversize) {
+    std::string tip = deleted == 0 ? WithCount(apptext::TipReceived, received)
+                                   : WithCount(apptext::TipReceivedDeleted, received, deleted);
+    return oversize == 0 ? tip : tip + WithCount(apptext::TipOversize, oversize);
 }
 
 std::string TrayRespondingTip() {
@@ -65,8 +66,8 @@ void TMarrowbyForm::TraySetIdle() {
     TraySet(FIconIdle, TrayIdleTip());
 }
 
-void TMarrowbyForm::TraySetReceived(int received, int deleted) {
-    TraySet(FIconReceived, TrayReceivedTip(received, deleted));
+void TMarrowbyForm::TraySetReceived(int received, int deleted, int oversize) {
+    TraySet(FIconReceived, TrayReceivedTip(received, deleted, oversize));
 }
 
 void TMarrowbyForm::TraySetResponding() {

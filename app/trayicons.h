@@ -12,5 +12,6 @@ QIcon MakeTrayIcon(TTrayPicture picture);
 
 // Tips of the tray icon, as CP932 text.
 std::string TrayIdleTip();
-std::string TrayReceivedTip(int received, int deleted);
+// oversize: messages over the size limit that were deleted on the server.
+std::string TrayReceivedTip(int received, int deleted, int oversize = 0);
 std::string TrayRespondingTip();

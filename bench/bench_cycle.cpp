@@ -6,9 +6,15 @@
 // message into a file of its own. The floor of both: a client that pipelines
 // every RETR and discards the bytes. Wall time is the manual time;
 // peak_rss_kb is each program's peak memory.
+//
+// MB_ATTACH runs a command on the gateway during its cycle, "%d" standing for
+// its process id, ended with SIGINT after the cycle: for example
+//   MB_ATTACH='strace -f -c -o /tmp/cycle.strace -p %d'   (system calls)
+//   MB_ATTACH='perf record -g -o /tmp/cycle.perf -p %d'   (where the time goes)
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +23,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "dovecot_fixture.h"
 #include "gatewayprocess.h"
@@ -107,6 +114,33 @@ bool PrepareGateway(TBench& bench, const fs::path& folder, const std::string& us
                &error) == 0;
 }
 
+// The MB_ATTACH command on the process, in a process group of its own; -1
+// when none is set.
+pid_t Attach(pid_t target) {
+    const char* command = std::getenv("MB_ATTACH");
+    if (!command || !*command) return -1;
+    std::string text = command;
+    if (const auto at = text.find("%d"); at != std::string::npos)
+        text.replace(at, 2, std::to_string(target));
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attr, 0);
+    std::string sh = "/bin/sh", dashC = "-c";
+    char* argv[] = {sh.data(), dashC.data(), text.data(), nullptr};
+    pid_t pid = -1;
+    if (posix_spawn(&pid, "/bin/sh", nullptr, &attr, argv, environ) != 0) pid = -1;
+    posix_spawnattr_destroy(&attr);
+    usleep(500 * 1000); // until it is attached
+    return pid;
+}
+
+void Detach(pid_t pid) {
+    if (pid <= 0) return;
+    kill(-pid, SIGINT);
+    waitpid(pid, nullptr, 0);
+}
+
 void BM_MarrowbyCycle(benchmark::State& state, const char* user) {
     TBench& bench = Bench();
     if (!bench.Ready) return state.SkipWithError(("dovecot: " + bench.Error).c_str());
@@ -119,9 +153,11 @@ void BM_MarrowbyCycle(benchmark::State& state, const char* user) {
         TGateway gateway(MARROWBY_PROGRAM, folder.string(), FreePort());
         if (!gateway.Ready()) return state.SkipWithError("the gateway did not start");
         bool ended = false;
+        const pid_t attached = Attach(gateway.Pid());
         const auto start = std::chrono::steady_clock::now();
         gateway.Cycle(ended, std::chrono::seconds(600));
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        Detach(attached);
         state.SetIterationTime(took.count());
         if (!ended) return state.SkipWithError("the cycle did not end");
         peak = gateway.PeakKB();

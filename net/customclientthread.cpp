@@ -11,8 +11,9 @@ TCustomClientThread::TCustomClientThread(bool createSuspended, std::string host,
 void TCustomClientThread::Execute() {
     try {
         FClient.Open();
-    } catch (const platform::SocketError&) {
+    } catch (const platform::SocketError& e) {
         // HelperConnect finds the connection down; the session ends at once
+        FConnectError = e.what();
     }
     try {
         RunSession(FClient.GetSocket());

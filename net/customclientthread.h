@@ -23,4 +23,6 @@ protected:
     std::string FHost;
     int FPort;
     platform::TClientSocket FClient;
+    // Why the connection did not come up (refused, host unknown, time-out).
+    std::string FConnectError;
 };

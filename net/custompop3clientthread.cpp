@@ -1,5 +1,7 @@
 #include "net/custompop3clientthread.h"
 
+#include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <exception>
@@ -11,6 +13,12 @@
 namespace {
 
 constexpr std::string_view CRLF = "\r\n";
+// Longest piece of server text quoted in a reason.
+constexpr std::size_t MaxShown = 200;
+
+// Numbers the client sessions of the process, so that two sessions of the
+// same second never share a log file.
+std::atomic<unsigned> SessionNumber{0};
 
 // A message count: decimal digits only, within 32 bits; anything else is 0.
 int ReadCount(const TStringList& words) {
@@ -24,12 +32,19 @@ int ReadCount(const TStringList& words) {
 
 } // namespace
 
-std::string ClientLogPath(std::string_view folder, std::string_view host, TDateTime time) {
+std::string ClientLogPath(std::string_view folder, std::string_view host, TDateTime time,
+                          unsigned session) {
     TDateTimeFields f = DecodeDateTime(time);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%02d%02d%02d-%02d%02d%02d-", f.Year % 100, f.Month, f.Day,
                   f.Hour, f.Minute, f.Second);
-    return platform::IncludeTrailingSeparator(folder) + "c" + stamp + std::string(host) + ".log";
+    // The host is the account's text: it must not lead out of the folder.
+    std::string name(host);
+    for (char& c : name)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20) c = '_';
+    if (name.empty() || name.starts_with(".")) name.insert(0, "_");
+    return platform::IncludeTrailingSeparator(folder) + "c" + stamp + name + "-" +
+           std::to_string(session) + ".log";
 }
 
 TCustomPop3ClientThread::TCustomPop3ClientThread(bool createSuspended, std::string host, int port,
@@ -71,10 +86,18 @@ bool TCustomPop3ClientThread::ClientConnect() {
     return true;
 }
 
-// The log holds the password in clear: only its owner may read it.
+// The log holds the password in clear: only its owner may read it. A name
+// that is taken (another process, a clock set back) gets the next number.
 void TCustomPop3ClientThread::OpenSessionLog() {
-    std::string path = ClientLogPath(FLogFolder, FHost, Now());
-    if (platform::WriteFile(path, {}, 0600)) FHelper->Login(path);
+    const TDateTime now = Now();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = ClientLogPath(FLogFolder, FHost, now, ++SessionNumber);
+        if (platform::WriteNewFile(path, {}, 0600)) {
+            FHelper->Login(path);
+            return;
+        }
+        if (errno != EEXIST) return;
+    }
 }
 
 void TCustomPop3ClientThread::ClientDisconnect(bool accepted) {
@@ -83,16 +106,31 @@ void TCustomPop3ClientThread::ClientDisconnect(bool accepted) {
     PostEnd(accepted);
 }
 
+// The end event: the host, and on a second line why the session ended early.
 void TCustomPop3ClientThread::PostEnd(bool accepted) {
     if (FEndPosted) return;
     FEndPosted = true;
-    FMessenger.SendText(EventEnded, accepted, FHost);
+    std::string reason = FFailure;
+    if (reason.empty() && FHelper) reason = FHelper->GetError();
+    if (reason.empty()) reason = FConnectError;
+    FMessenger.SendText(EventEnded, accepted, reason.empty() ? FHost : FHost + "\r\n" + reason);
 }
 
-// The text ends with its terminating zero already: Send copies it only once.
-void TCustomPop3ClientThread::PostEvent(int code, bool flag, const std::string& text) {
-    if (!FMessenger.Send(code, flag, text.data(), static_cast<int>(text.size())))
-        Fail("The event could not be posted");
+std::string TCustomPop3ClientThread::Shown(std::string_view text) {
+    text = text.substr(0, text.find_first_of("\r\n"));
+    std::string out;
+    for (char c : text.substr(0, MaxShown))
+        out.push_back(static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c);
+    return out;
+}
+
+// The event text is the command (or the host), CR LF and the reply, put
+// together once, in the posted block itself: a reply may be megabytes.
+void TCustomPop3ClientThread::PostEvent(int code, bool flag, std::string_view first,
+                                        std::string_view reply) {
+    const bool posted = reply.empty() ? FMessenger.SendText(code, flag, first)
+                                      : FMessenger.SendParts(code, flag, {first, CRLF, reply});
+    if (!posted) Fail("The event could not be posted");
 }
 
 void TCustomPop3ClientThread::ClientDialogue(const std::string& /*command*/) {
@@ -103,8 +141,10 @@ void TCustomPop3ClientThread::ClientDialogue(const std::string& /*command*/) {
     }
 }
 
+// Exactly one reply per command: a line that arrives while none is awaited
+// (a second greeting line, a reply sent twice) would answer the next command
+// in its place, so it ends the session instead.
 void TCustomPop3ClientThread::Dialogue() {
-    FAwaitingReply = false;
     std::string streamText;
     const std::string* reply = &FLine;
     if (FHelper->GetMode() == TSocketHelper::ModeBlock) {
@@ -114,24 +154,35 @@ void TCustomPop3ClientThread::Dialogue() {
         FHelper->CloseReceiveStream();
         reply = &streamText;
     }
-    if (!FReplyPattern.Execute(*reply)) {
-        PostEvent(FState, false, std::string(1, '\0'));
+    if (!FAwaitingReply) {
+        Fail("Unexpected data from the server: " + Shown(*reply));
+        return;
+    }
+    FAwaitingReply = false;
+    FHelper->SetDeadline(std::nullopt);
+    // The status is the reply's first line; a later line that begins with
+    // "+OK" is the content of a message.
+    const std::string_view status = std::string_view(*reply).substr(0, reply->find(CRLF));
+    if (!FReplyPattern.Execute(status)) {
+        if (FFailure.empty()) FFailure = "Not a POP3 reply: " + Shown(status);
+        PostEvent(FState, false, {}, {});
         return;
     }
     bool ok = FReplyPattern.Capture(1) == "+OK";
     const std::string& first = FState == StateGreeting ? FHost : FHelper->GetLastCommand();
-    std::string text; // a multi-line reply may be large: built once, zero included
-    text.reserve(first.size() + CRLF.size() + reply->size() + 1);
-    text.append(first).append(CRLF).append(*reply).push_back('\0');
     if (FState == StateGreeting)
-        FTimeStamp = FStampPattern.Execute(*reply) ? FStampPattern.Capture(0) : std::string();
+        FTimeStamp = FStampPattern.Execute(status) ? FStampPattern.Capture(0) : std::string();
     else if (FState == StateStat)
         FMessageCount = ReadCount(FArguments);
-    PostEvent(FState, ok, text);
+    PostEvent(FState, ok, first, *reply);
 }
 
 void TCustomPop3ClientThread::ClientDispatch(platform::TMessage& message) {
     FHelper->SetMode(TSocketHelper::ModeCommand);
+    if (FHelper->BufferRemaining()) {
+        Fail("Unexpected data from the server before the next command");
+        return;
+    }
     try {
         Dispatch(static_cast<int>(message.WParam), FMessenger.GetFlag());
     } catch (const std::exception& e) {
@@ -173,7 +224,7 @@ void TCustomPop3ClientThread::Dispatch(int code, bool proceed) {
 void TCustomPop3ClientThread::Send(const TPop3Command& next) {
     if (next.State == StateQuit && FCommitBeforeQuit && !FCommitted) {
         FState = StateCommit;
-        PostEvent(StateCommit, true, std::string("QUIT\0", 5));
+        PostEvent(StateCommit, true, "QUIT", {});
         return;
     }
     FState = next.State;
@@ -183,27 +234,45 @@ void TCustomPop3ClientThread::Send(const TPop3Command& next) {
 
 void TCustomPop3ClientThread::AwaitReply() {
     FAwaitingReply = true;
-    FBytesSeen = FHelper->GetBytesRead();
-    FLastProgress = std::chrono::steady_clock::now();
+    FBytesSeen = FBytesAtStart = FHelper->GetBytesRead();
+    FLastProgress = FReplyStart = std::chrono::steady_clock::now();
+    // No reply may be larger than the block bound, nor take longer than its time.
+    const std::size_t bytes = std::min(FExpectedBytes, FMaxBlock);
+    const auto allowance =
+        std::chrono::milliseconds(bytes / FMinRate * 1000 + bytes % FMinRate * 1000 / FMinRate);
+    FReplyDeadline = FReplyStart + FReplyTimeout + allowance;
+    FHelper->SetDeadline(FReplyDeadline);
+    FExpectedBytes = 0;
 }
 
 // Polled while nothing arrives: gives up on a server that has sent no byte
-// of the awaited reply within the reply time-out.
+// of the awaited reply within the reply time-out, or whose whole reply takes
+// longer than its size allows.
 void TCustomPop3ClientThread::ClientIdle() {
     if (!FAwaitingReply) return;
     auto now = std::chrono::steady_clock::now();
+    auto seconds = [](auto duration) { return std::chrono::duration<double>(duration).count(); };
+    char reason[128];
     if (FHelper->GetBytesRead() != FBytesSeen) {
         FBytesSeen = FHelper->GetBytesRead();
         FLastProgress = now;
     } else if (now - FLastProgress >= FReplyTimeout) {
-        char reason[64];
         std::snprintf(reason, sizeof reason, "No reply from the server for %.1f seconds",
-                      static_cast<double>(FReplyTimeout.count()) / 1000);
+                      seconds(FReplyTimeout));
+        Fail(reason);
+        return;
+    }
+    if (now >= FReplyDeadline) {
+        std::snprintf(reason, sizeof reason,
+                      "The reply took longer than %.1f seconds (%llu bytes arrived)",
+                      seconds(FReplyDeadline - FReplyStart),
+                      static_cast<unsigned long long>(FHelper->GetBytesRead() - FBytesAtStart));
         Fail(reason);
     }
 }
 
 void TCustomPop3ClientThread::Fail(std::string_view reason) {
+    if (FFailure.empty()) FFailure = reason;
     FHelper->Logging(std::string("*Error! ").append(reason).append(CRLF));
     CloseSession();
 }
@@ -211,6 +280,7 @@ void TCustomPop3ClientThread::Fail(std::string_view reason) {
 // Nothing more is read or delivered once the session is closed.
 void TCustomPop3ClientThread::CloseSession() {
     FAwaitingReply = false;
+    FHelper->SetDeadline(std::nullopt);
     FHelper->SetMode(TSocketHelper::ModeWait);
     GetClientSocket().Close();
 }

@@ -4,6 +4,7 @@
 // APOP and then lets the subclass choose every further command. Each reply
 // goes to the main window as an event; the next command is sent only after
 // the window has answered that event. The session always ends with event 1.
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -21,8 +22,10 @@ struct TPop3Command {
 };
 
 // Path of a client session log: the folder, "c", the time as "yymmdd-hhnnss-",
-// the host and ".log".
-std::string ClientLogPath(std::string_view folder, std::string_view host, TDateTime time);
+// the host (bytes that a file name cannot hold made "_"), "-", the session's
+// number and ".log".
+std::string ClientLogPath(std::string_view folder, std::string_view host, TDateTime time,
+                          unsigned session);
 
 class TCustomPop3ClientThread : public TCustomClientThread {
 public:
@@ -51,6 +54,10 @@ public:
     // A server that stays connected without sending a byte of the awaited
     // reply for this long is given up, so the account cycle moves on.
     static constexpr int DefaultReplyTimeout = 120 * 1000; // ms
+    // A whole reply may take the reply time-out plus its expected size at
+    // this rate (bytes per second): slow links get through, while a server
+    // that sends a byte now and then cannot hold the cycle for ever.
+    static constexpr std::size_t DefaultMinRate = 8 * 1024;
     // Bytes of one multi-line reply when the owner sets no bound.
     static constexpr std::size_t DefaultMaxBlock = std::size_t{1} << 30;
 
@@ -62,11 +69,17 @@ public:
     // Bounds of the session; set them while the thread is suspended.
     void SetReplyTimeout(int ms) { FReplyTimeout = std::chrono::milliseconds(ms); }
     void SetMaxBlock(std::size_t bytes) { FMaxBlock = bytes; }
+    void SetMinRate(std::size_t bytesPerSecond) {
+        FMinRate = std::max<std::size_t>(1, bytesPerSecond);
+    }
 
 protected:
     // The command that follows the answered event with this code (100: the
     // login succeeded). The answer's text is FMessenger.GetText().
     virtual TPop3Command NextCommand(int code);
+    // The size the reply to the next command is expected to have (a RETR's
+    // LIST size), for the bound of its whole time.
+    void ExpectReply(std::size_t bytes) { FExpectedBytes = bytes; }
 
     bool ClientConnect() override;
     void ClientDisconnect(bool accepted) override;
@@ -92,7 +105,7 @@ private:
     void Dialogue();
     void Dispatch(int code, bool proceed);
     void Send(const TPop3Command& next);
-    void PostEvent(int code, bool flag, const std::string& text);
+    void PostEvent(int code, bool flag, std::string_view first, std::string_view reply);
     void PostEnd(bool accepted);
     void OpenSessionLog();
     void AwaitReply();
@@ -100,13 +113,23 @@ private:
     // then ends the normal way.
     void Fail(std::string_view reason);
     void CloseSession();
+    // Text from the server made fit for a reason: one line, control bytes
+    // shown as "?", cut to a sane length.
+    static std::string Shown(std::string_view text);
 
     std::chrono::milliseconds FReplyTimeout{DefaultReplyTimeout};
     std::size_t FMaxBlock = DefaultMaxBlock;
+    std::size_t FMinRate = DefaultMinRate;
+    std::size_t FExpectedBytes = 0;
+    std::chrono::steady_clock::time_point FReplyStart;
+    std::chrono::steady_clock::time_point FReplyDeadline;
+    // Why the session ended early; the end event carries it to the window.
+    std::string FFailure;
     bool FAccepted = false;
     bool FEndPosted = false;
     bool FAwaitingReply = false;
     bool FCommitted = false;
     std::uint64_t FBytesSeen = 0;
+    std::uint64_t FBytesAtStart = 0;
     std::chrono::steady_clock::time_point FLastProgress;
 };

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -28,21 +30,40 @@ TInterThreadMessenger::TInterThreadMessenger(std::uint32_t windowMessage,
     Receive(received);
 }
 
-platform::TDataBlock TInterThreadMessenger::MakeBlock(platform::TThreadId thread, bool flag,
-                                                      const void* data, int length) {
-    auto n = static_cast<std::size_t>(length);
-    platform::TDataBlock block(HeaderSize + n + (8 - n % 8), 0);
+namespace {
+
+// The block of the given parts: the header, the parts one after another and
+// the zero padding; the data bytes are written once, never zero-filled first.
+platform::TDataBlock BlockOf(platform::TThreadId thread, bool flag,
+                             std::span<const std::string_view> parts) {
+    std::size_t n = 0;
+    for (std::string_view part : parts)
+        n += part.size();
+    platform::TDataBlock block;
+    block.reserve(HeaderSize + n + (8 - n % 8));
+    block.resize(HeaderSize, 0);
     std::uint32_t id = thread;
-    std::int32_t size = length;
+    auto size = static_cast<std::int32_t>(n);
     std::memcpy(block.data(), &id, 4);
     block[4] = flag ? 1 : 0;
     std::memcpy(block.data() + 8, &size, 4);
-    if (n > 0) std::memcpy(block.data() + HeaderSize, data, n);
+    for (std::string_view part : parts)
+        block.insert(block.end(), part.begin(), part.end());
+    block.resize(HeaderSize + n + (8 - n % 8), 0);
     return block;
 }
 
+} // namespace
+
+platform::TDataBlock TInterThreadMessenger::MakeBlock(platform::TThreadId thread, bool flag,
+                                                      const void* data, int length) {
+    const std::string_view part(static_cast<const char*>(data), static_cast<std::size_t>(length));
+    return BlockOf(thread, flag, {&part, 1});
+}
+
 bool TInterThreadMessenger::ReadBlock(const platform::TDataBlock& block,
-                                      platform::TThreadId& thread, bool& flag, std::string& data) {
+                                      platform::TThreadId& thread, bool& flag,
+                                      std::string_view& data) {
     if (block.size() < HeaderSize) return false;
     std::uint32_t id;
     std::int32_t size;
@@ -51,8 +72,16 @@ bool TInterThreadMessenger::ReadBlock(const platform::TDataBlock& block,
     if (size < 0 || static_cast<std::size_t>(size) > block.size() - HeaderSize) return false;
     thread = id;
     flag = block[4] != 0;
-    data.assign(reinterpret_cast<const char*>(block.data()) + HeaderSize,
-                static_cast<std::size_t>(size));
+    data = std::string_view(reinterpret_cast<const char*>(block.data()) + HeaderSize,
+                            static_cast<std::size_t>(size));
+    return true;
+}
+
+bool TInterThreadMessenger::ReadBlock(const platform::TDataBlock& block,
+                                      platform::TThreadId& thread, bool& flag, std::string& data) {
+    std::string_view view;
+    if (!ReadBlock(block, thread, flag, view)) return false;
+    data.assign(view);
     return true;
 }
 
@@ -71,6 +100,25 @@ bool TInterThreadMessenger::SendText(std::intptr_t code, bool flag, std::string_
     return PostData(code);
 }
 
+bool TInterThreadMessenger::SendParts(std::intptr_t code, bool flag,
+                                      std::initializer_list<std::string_view> parts) {
+    std::size_t n = 1;
+    for (std::string_view part : parts)
+        n += part.size();
+    if (n > static_cast<std::size_t>(MaxLength)) return false;
+    FFlag = flag;
+    FData.clear(); // what was sent lives in the block only
+    platform::TDataBlock block;
+    try {
+        std::vector<std::string_view> all(parts);
+        all.emplace_back("\0", 1);
+        block = BlockOf(FThread, flag, all);
+    } catch (const std::bad_alloc&) {
+        return false; // the block cannot be allocated
+    }
+    return PostBlock(code, std::move(block));
+}
+
 bool TInterThreadMessenger::PostData(std::intptr_t code) {
     platform::TDataBlock block;
     try {
@@ -78,6 +126,10 @@ bool TInterThreadMessenger::PostData(std::intptr_t code) {
     } catch (const std::bad_alloc&) {
         return false; // the block cannot be allocated
     }
+    return PostBlock(code, std::move(block));
+}
+
+bool TInterThreadMessenger::PostBlock(std::intptr_t code, platform::TDataBlock block) {
     if (FToThread)
         return platform::PostThreadMessage(FThread, FThreadMessage, code, std::move(block));
     return platform::PostWindowMessage(FWindow, FWindowMessage, code, std::move(block));

@@ -10,6 +10,7 @@
 //
 // The message's first parameter carries the code.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,9 @@ public:
     bool Send(std::intptr_t code, bool flag, const void* data, int length);
     // Sends the text with a terminating zero byte.
     bool SendText(std::intptr_t code, bool flag, std::string_view text);
+    // Sends the parts joined, with a terminating zero byte: each byte is
+    // copied once, straight into the posted block.
+    bool SendParts(std::intptr_t code, bool flag, std::initializer_list<std::string_view> parts);
     // Worker side: takes the next message out of the calling thread's queue;
     // true when it is the reply, any other message is dropped.
     bool Query(platform::TMessage& message);
@@ -41,6 +45,9 @@ public:
                                           int length);
     static bool ReadBlock(const platform::TDataBlock& block, platform::TThreadId& thread,
                           bool& flag, std::string& data);
+    // The same without a copy: data views the block, which must outlive it.
+    static bool ReadBlock(const platform::TDataBlock& block, platform::TThreadId& thread,
+                          bool& flag, std::string_view& data);
 
     platform::TThreadId GetThread() const { return FThread; }
     void SetThread(platform::TThreadId thread) { FThread = thread; }
@@ -52,6 +59,7 @@ public:
 
 private:
     bool PostData(std::intptr_t code);
+    bool PostBlock(std::intptr_t code, platform::TDataBlock block);
 
     std::uint32_t FWindowMessage;
     std::uint32_t FThreadMessage;

@@ -13,8 +13,11 @@ constexpr std::size_t MaxCommandLine = 64 * 1024;
 // what a mail server delivers as one message, far below the machine's memory.
 constexpr std::size_t DefaultMaxBlock = 128 * 1024 * 1024;
 
-// Bytes taken from the socket by one read.
+// Bytes taken from the socket by one read: lines are short, while a block
+// (a retrieved message) is read in large pieces, so that a megabyte costs a
+// few reads instead of hundreds.
 constexpr std::size_t ReadChunk = 4096;
+constexpr std::size_t BlockReadChunk = 256 * 1024;
 
 // Milliseconds one wait for data lasts in a session loop: the idle tick.
 constexpr int SessionWaitTime = 50;

@@ -1,5 +1,7 @@
 #include "net/pop3mailcheckthread.h"
 
+#include <charconv>
+
 #include "platform/text.h"
 
 namespace {
@@ -14,6 +16,15 @@ TPop3Command FirstMessage(int& index, int count) {
     index = 0;
     if (count > 0) return ForMessage("UIDL", index, TCustomPop3ClientThread::StateUidl);
     return {"QUIT", TCustomPop3ClientThread::StateQuit};
+}
+
+// The size word of a LIST reply ("+OK 3 1200": "3", "1200"), 0 when absent.
+std::size_t ListedSize(const TStringList& words) {
+    if (words.GetCount() < 2) return 0;
+    std::size_t size = 0;
+    const std::string& word = words[1];
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), size);
+    return ec == std::errc() && end == word.data() + word.size() ? size : 0;
 }
 
 // On to the next message, or QUIT after the last.
@@ -57,6 +68,7 @@ TPop3Command TPop3MailCheckThread::NextCommand(int code) {
         if (is("QUIT")) return {"QUIT", StateQuit};
         if (code == StateUidl) return ForMessage("LIST", FIndex, StateList);
         FHelper->SetMode(TSocketHelper::ModeBlock);
+        ExpectReply(ListedSize(FArguments));
         return ForMessage("RETR", FIndex, StateRetr);
     case StateRetr:
         if (is("DELE")) return ForMessage("DELE", FIndex, StateDele);

@@ -101,7 +101,9 @@ TPop3ServerRequests::TReply
 TPop3ServerRequests::Login(std::string_view localUser,
                            const std::function<bool(const TPop3AccountItem&)>& proof) {
     TPop3AccountItem* account = Account(localUser);
-    if (!account || !proof(*account) || !account->Lock()) return Refusal;
+    if (!account || !proof(*account)) return Refusal;
+    // RFC 2449: the client can tell the user the mailbox is busy, not the password wrong.
+    if (!account->Lock()) return {true, false, "[IN-USE] the mailbox is in use by another session"};
     TLines lines{std::string(localUser), account->Mailbox.Path};
     account->Mailbox.SaveToStrings(lines);
     return {true, true, pop3server::JoinLines(lines)};

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <functional>
 
+#include "foundation/md5digest.h"
 #include "net/pop3sockethelper.h"
 #include "platform/datetime.h"
 #include "platform/file.h"
@@ -46,6 +47,14 @@ int ParseNumber(std::string_view text) {
         n = n > MaxNumber / 10 ? MaxNumber : std::min(MaxNumber, n * 10 + (c - '0'));
     }
     return n;
+}
+
+std::string UidlOf(std::string_view uid) {
+    constexpr std::size_t MaxUidl = 70;
+    const bool printable =
+        !uid.empty() && uid.size() <= MaxUidl &&
+        std::all_of(uid.begin(), uid.end(), [](char c) { return c >= 0x21 && c <= 0x7E; });
+    return printable ? std::string(uid) : TMD5Digest::Digest(uid);
 }
 
 std::string TopOfMessage(std::string_view content, int lines) {
@@ -246,7 +255,9 @@ void TPop3ServerThread::SendPiece(std::string_view piece) {
 
 TPop3ServerThread::TAnswer TPop3ServerThread::MakeAnswer(int code, bool flag,
                                                          const std::string& text) {
-    if (!flag) return {"-ERR", code == rqPass || code == rqApop, {}};
+    // A refusal may say why ("[IN-USE] ...", RFC 2449).
+    if (!flag)
+        return {text.empty() ? "-ERR" : "-ERR " + text, code == rqPass || code == rqApop, {}};
     switch (code) {
     case rqUser:
         FUser = text;
@@ -309,7 +320,7 @@ TMBXItem* TPop3ServerThread::Message(int number) const {
 
 TPop3ServerThread::TAnswer TPop3ServerThread::ListAnswer(const std::string& text, bool uidl) const {
     auto value = [uidl](const TMBXItem& item) {
-        return uidl ? item.UID : std::to_string(item.Size);
+        return uidl ? UidlOf(item.UID) : std::to_string(item.Size);
     };
     if (text.empty()) {
         std::string answer = "+OK";

@@ -114,6 +114,11 @@ constexpr int MaxNumber = 999999999;
 // A decimal message number or line count: digits only, else 0; numbers past
 // MaxNumber count as MaxNumber.
 int ParseNumber(std::string_view text);
+// The unique id a client sees for a stored UID: the UID itself when RFC 1939
+// allows it (1 to 70 characters from 0x21 to 0x7E), else the MD5 of it in
+// hexadecimal, the same for the same message every time, since a UID
+// holds the account's name, which may have blanks or Japanese.
+std::string UidlOf(std::string_view uid);
 // The head of a message (up to and including its empty line, or
 // the whole message when it has none) followed by the first lines of the body
 // (none when lines < 1).

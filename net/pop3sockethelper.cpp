@@ -7,9 +7,13 @@ void TPop3SocketHelper::EncodeBlock(std::string& out, std::string_view in) {
 }
 
 void TPop3SocketHelper::DecodeBlock(std::string& out, std::string_view in) {
+    LogBlock(in);
+    out.assign(in);
+}
+
+void TPop3SocketHelper::LogBlock(std::string_view in) {
     Logging("<");
     Logging(in);
-    out.assign(in);
 }
 
 std::size_t TPop3SocketHelper::EarlyBlockEnd(std::string_view pending) const {

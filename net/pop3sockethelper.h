@@ -19,4 +19,8 @@ protected:
     // A server that refuses RETR answers one "-ERR" line and no terminator:
     // that line ends the block, instead of a wait for a terminator that never comes.
     std::size_t EarlyBlockEnd(std::string_view pending) const override;
+    // A reply cut off before its terminator is no reply: a message taken from
+    // it would be stored truncated.
+    bool TakesUnterminatedBlock() const override { return false; }
+    void LogBlock(std::string_view in) override;
 };

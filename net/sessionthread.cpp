@@ -46,6 +46,7 @@ void TSessionThread::RunSession(platform::TSocket& socket) {
     FMessenger.SetThread(platform::CurrentThreadId());
     FHelper = CreateHelper(socket);
     FHelper->SetWakeOnMessage(true);
+    FHelper->SetDecodeBlocks(FSplitBlocks);
     FHelper->OnConnect = [this](TSocketHelper&, bool& accept) { accept = HelperConnect(); };
     FHelper->OnDisconnect = [this](TSocketHelper&, bool accepted) { ClientDisconnect(accepted); };
     FHelper->OnIdle = [this](TSocketHelper&) { HelperIdle(); };

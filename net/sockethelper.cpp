@@ -159,20 +159,20 @@ bool TSocketHelper::ReadStream(std::size_t& count) {
 // One read of at most ReadChunk bytes appended to the buffer; without wait,
 // read is left empty when no byte is waiting. False on a read error.
 bool TSocketHelper::ReadChunk(std::optional<std::size_t>& read, bool wait) {
+    const std::size_t chunk = FMode == ModeBlock ? netlimits::BlockReadChunk : netlimits::ReadChunk;
     std::size_t size = FBuffer.size();
-    FBuffer.resize(size + netlimits::ReadChunk);
+    FBuffer.resize(size + chunk);
     bool failed = false;
     try {
         char* into = FBuffer.data() + size;
-        read = wait ? FSocket->Read(into, netlimits::ReadChunk)
-                    : FSocket->TryRead(into, netlimits::ReadChunk);
+        read = wait ? FSocket->Read(into, chunk) : FSocket->TryRead(into, chunk);
     } catch (const platform::SocketError&) {
         read.reset();
         failed = true;
     }
     FBuffer.resize(size + read.value_or(0));
     FBytesRead += read.value_or(0);
-    FLastReadFull = read == netlimits::ReadChunk;
+    FLastReadFull = read == chunk;
     return !failed;
 }
 
@@ -182,8 +182,13 @@ bool TSocketHelper::WaitForData(bool wake) {
 }
 
 void TSocketHelper::LimitError(const char* what, std::size_t limit) {
-    Logging(std::string("*Error! ") + what + " longer than " + std::to_string(limit) +
-            " bytes\r\n");
+    Abandon(std::string(what) + " longer than " + std::to_string(limit) + " bytes");
+}
+
+// Logs the reason, drops what is buffered and closes the connection.
+void TSocketHelper::Abandon(const std::string& reason) {
+    if (FError.empty()) FError = reason;
+    Logging("*Error! " + reason + "\r\n");
     FBuffer.clear();
     FBuffer.shrink_to_fit();
     FHead = FScanFrom = 0;
@@ -202,6 +207,7 @@ bool TSocketHelper::Receive(const std::function<bool()>& extract, std::size_t li
             LimitError(what, limit);
             return false;
         }
+        if (FDeadline && TClock::now() >= *FDeadline) return false;
         // After a full read more bytes are likely waiting: take them without the wait.
         std::optional<std::size_t> count;
         if (FLastReadFull && !ReadChunk(count, false)) {
@@ -236,18 +242,40 @@ bool TSocketHelper::ReceiveBlock(std::string& text) {
     bool found = Receive([this] { return ReadBufferBlock(FReceived, false); }, FMaxBlock, "Block");
     if (!FSocket->GetConnected()) {
         FSocket->Close();
-        if (!found) found = ReadBufferBlock(FReceived, true);
+        if (!found && TakesUnterminatedBlock()) {
+            found = ReadBufferBlock(FReceived, true);
+        } else if (!found && BufferRemaining()) {
+            Abandon("The connection closed inside a multi-line reply, after " +
+                    std::to_string(FBuffer.size() - FHead) + " bytes");
+            return false;
+        }
     }
     if (!found) return false;
-    FLastBlock = FReceived;
-    std::string_view raw = FReceived;
+    // A large read may bring a whole block at once, past the bound unseen.
+    if (FReceived.size() > FMaxBlock) {
+        LimitError("Block", FMaxBlock);
+        return false;
+    }
+    FLastBlock.swap(FReceived);
+    std::string_view raw = FLastBlock;
     if (FBlockTerminated) { // found where the terminator first occurs: at the end
         raw.remove_suffix(FTerminator.size());
     } else if (int position = BlockTermination(raw); position > 0) {
         raw = raw.substr(0, static_cast<std::size_t>(position - 1));
     }
-    DecodeBlock(text, raw);
+    if (FDecodeBlocks) {
+        DecodeBlock(text, raw);
+    } else {
+        LogBlock(raw);
+        text.clear();
+    }
     return true;
+}
+
+void TSocketHelper::LogBlock(std::string_view in) {
+    if (!FLogFile) return;
+    std::string unused;
+    DecodeBlock(unused, in);
 }
 
 bool TSocketHelper::OpenReceiveStream(int size, const std::string& fileName) {

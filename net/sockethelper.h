@@ -4,6 +4,7 @@
 // terminated blocks or counted streams, sends commands and blocks, keeps the
 // session log and runs the session loop with its four events. One thread
 // uses a helper; it has no locking.
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -96,11 +97,27 @@ public:
     // Whether a message posted to the thread's queue ends a wait at once, so
     // that the idle event (which must then take it) runs without delay.
     void SetWakeOnMessage(bool wake) { FWakeOnMessage = wake; }
+    // Whether a received block is decoded into the text that OnReceived gets.
+    // Without, that text is empty and the owner reads GetLastBlock: a large
+    // block is then never copied on its way.
+    void SetDecodeBlocks(bool decode) { FDecodeBlocks = decode; }
+    // A receive that is still waiting at this time gives up (the idle event
+    // then runs), however slowly bytes keep arriving. None: no such bound.
+    using TClock = std::chrono::steady_clock;
+    void SetDeadline(std::optional<TClock::time_point> deadline) { FDeadline = deadline; }
+    // Why the helper ended the connection (a bound passed, a multi-line
+    // reply cut off); empty when it did not.
+    const std::string& GetError() const { return FError; }
 
 protected:
     // In block mode, before the terminator is looked for: the length of a
     // block that the unconsumed bytes end early (0: none, the usual case).
     virtual std::size_t EarlyBlockEnd(std::string_view /*pending*/) const { return 0; }
+    // Whether the bytes left when the peer closes inside a block are taken as
+    // the block (true here) or are a failed block that nobody receives.
+    virtual bool TakesUnterminatedBlock() const { return true; }
+    // Logs a received block without decoding it (SetDecodeBlocks false).
+    virtual void LogBlock(std::string_view in);
 
 private:
     std::optional<std::size_t> FindInBuffer(std::string_view pattern);
@@ -111,6 +128,7 @@ private:
     bool KeepRunning() const;
     bool Receive(const std::function<bool()>& extract, std::size_t limit, const char* what);
     void LimitError(const char* what, std::size_t limit);
+    void Abandon(const std::string& reason);
     void WriteStream(std::string_view bytes);
 
     platform::TSocket* FSocket;
@@ -136,4 +154,7 @@ private:
     bool FLastReadFull = false; // the last read filled its chunk
     std::uint64_t FBytesRead = 0;
     bool FBlockTerminated = false; // the last block was cut at its terminator
+    bool FDecodeBlocks = true;
+    std::optional<TClock::time_point> FDeadline;
+    std::string FError;
 };

@@ -129,12 +129,22 @@ std::int64_t FirstFree(std::int64_t from, TTaken taken) {
     return free;
 }
 
+// A name that ls and file managers show: a leading dot would hide the file
+// (and ".tmp" would make it look like a temporary file), and a message
+// without a subject still needs a name before ".eml".
+std::string VisibleName(std::string name) {
+    for (std::size_t i = 0; i < name.size() && name[i] == '.'; ++i)
+        name[i] = '_';
+    if (name.empty()) name = platform::Utf8ToCp932("無題");
+    return name;
+}
+
 } // namespace
 
 std::string TMessageBox::MakeMessagePath(std::string_view folder, std::string_view name) {
     const std::string base =
         folder.empty() ? std::string() : platform::IncludeTrailingSeparator(folder);
-    const std::string clean = CleanName(name.substr(0, FirstWrappedLine(name)));
+    const std::string clean = VisibleName(CleanName(name.substr(0, FirstWrappedLine(name))));
     std::string plain = base + FitName(clean, 4) + ".eml";
     if (!platform::PathExists(plain)) return plain;
     auto numbered = [&](std::int64_t n) {

@@ -154,6 +154,7 @@ TEST(TrayTips, Texts) {
     EXPECT_EQ(TrayRespondingTip(), Cp("応答中です"));
     EXPECT_EQ(TrayReceivedTip(3, 0), Cp("3件受信しました"));
     EXPECT_EQ(TrayReceivedTip(12, 4), Cp("12件受信／4件削除"));
+    EXPECT_EQ(TrayReceivedTip(0, 0, 2), Cp("0件受信しました／2件ｻｲｽﾞ超過で削除"));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
@@ -39,6 +40,7 @@ class Pop3ClientTest : public ::testing::Test {
 protected:
     platform::TQueueWindow Window;
     int ReplyTimeout = TCustomPop3ClientThread::DefaultReplyTimeout;
+    std::size_t MinRate = TCustomPop3ClientThread::DefaultMinRate;
     std::size_t MaxBlock = TCustomPop3ClientThread::DefaultMaxBlock;
     std::string LogFolder;
 
@@ -50,6 +52,7 @@ protected:
     template <class TThread>
     TThread* Limit(TThread* thread) {
         thread->SetReplyTimeout(ReplyTimeout);
+        thread->SetMinRate(MinRate);
         thread->SetMaxBlock(MaxBlock);
         thread->Resume();
         return thread;
@@ -131,7 +134,7 @@ TEST_F(Pop3ClientTest, CheckSessionsSendTheCommandsTheAnswersAskFor) {
         ASSERT_FALSE(events.empty());
         EXPECT_EQ(events.back().Code, 1);
         EXPECT_TRUE(events.back().Flag);
-        EXPECT_EQ(events.back().Text, "127.0.0.1");
+        EXPECT_TRUE(events.back().Text.starts_with("127.0.0.1")) << events.back().Text;
     }
 }
 
@@ -271,10 +274,12 @@ TEST_F(Pop3ClientTest, ASilentServerEndsTheSessionAfterTheReplyTimeout) {
         << *log;
 }
 
+// Within the time its LIST size allows at the minimum rate (here 9000 bytes:
+// a second more than the reply time-out).
 TEST_F(Pop3ClientTest, AReplyThatKeepsArrivingIsNotCutByTheReplyTimeout) {
     ReplyTimeout = 400;
-    Lines slow = {"C: STAT",   "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a",
-                  "C: LIST 1", "S: +OK 1 9", "C: RETR 1", "S: +OK"};
+    Lines slow = {"C: STAT",   "S: +OK 1 9",    "C: UIDL 1", "S: +OK 1 a",
+                  "C: LIST 1", "S: +OK 1 9000", "C: RETR 1", "S: +OK"};
     for (int i = 0; i < 6; ++i) {
         slow.push_back("W: 150");
         slow.push_back("S: line " + std::to_string(i));
@@ -314,7 +319,8 @@ TEST_F(Pop3ClientTest, AConnectionThatNeverComesUpStillEndsWithEventOne) {
     auto events = Check(port, {});
     ASSERT_EQ(EventCodes(events), std::vector<int>{1});
     EXPECT_FALSE(events[0].Flag);
-    EXPECT_EQ(events[0].Text, "127.0.0.1");
+    // The reason comes on a second line, for the communication log.
+    EXPECT_TRUE(events[0].Text.starts_with("127.0.0.1\r\nCannot connect to ")) << events[0].Text;
 }
 
 TEST_F(Pop3ClientTest, TheSessionLogIsPrivateAndNamedAfterTimeAndHost) {
@@ -325,7 +331,7 @@ TEST_F(Pop3ClientTest, TheSessionLogIsPrivateAndNamedAfterTimeAndHost) {
     server.Received();
     auto logs = platform::FindFiles(LogFolder, ".log");
     ASSERT_EQ(logs.size(), 1u);
-    EXPECT_TRUE(std::regex_match(logs[0], std::regex(R"(c\d{6}-\d{6}-127\.0\.0\.1\.log)")))
+    EXPECT_TRUE(std::regex_match(logs[0], std::regex(R"(c\d{6}-\d{6}-127\.0\.0\.1-\d+\.log)")))
         << logs[0];
     struct stat info {};
     ASSERT_EQ(stat((folder.Path / logs[0]).c_str(), &info), 0);
@@ -346,11 +352,12 @@ TEST_F(Pop3ClientTest, NoLogFolderWritesNoLog) {
     EXPECT_TRUE(fs::is_empty(folder.Path));
 }
 
-TEST(ClientLogPath, FolderTimeAndHost) {
+TEST(ClientLogPath, FolderTimeHostAndSession) {
     TDateTime time = *EncodeDateTime({2026, 3, 4, 5, 6, 7, 0});
-    EXPECT_EQ(ClientLogPath("logs", "pop.example.com", time),
-              "logs/c260304-050607-pop.example.com.log");
-    EXPECT_EQ(ClientLogPath("logs/", "h", time), "logs/c260304-050607-h.log");
+    EXPECT_EQ(ClientLogPath("logs", "pop.example.com", time, 12),
+              "logs/c260304-050607-pop.example.com-12.log");
+    EXPECT_EQ(ClientLogPath("logs/", "h", time, 1), "logs/c260304-050607-h-1.log");
+    EXPECT_EQ(ClientLogPath("logs", "../x/\ty", time, 2), "logs/c260304-050607-_.._x__y-2.log");
 }
 
 TEST(Pop3MailCheckThread, BlockLimitFromTheSizeLimit) {
@@ -376,4 +383,95 @@ TEST(Pop3SocketHelper, BlocksPassUnchangedAndOnlyALeadingRefusalEndsOne) {
     EXPECT_EQ(probe.EarlyBlockEnd("-ERR no such"), 0u); // the line is not complete yet
     EXPECT_EQ(probe.EarlyBlockEnd("-ER"), 0u);
     EXPECT_EQ(probe.EarlyBlockEnd("+OK\r\n-ERR\r\n"), 0u);
+}
+
+namespace {
+
+// The failure reason that the end event carries on its second line.
+std::string EndReason(const std::vector<TPop3Event>& events) {
+    if (events.empty() || events.back().Code != 1) return "(no end event)";
+    const std::string& text = events.back().Text;
+    const std::size_t line = text.find("\r\n");
+    return line == std::string::npos ? std::string() : text.substr(line + 2);
+}
+
+const Lines ListOne = {"C: STAT",     "S: +OK 1 40", "C: UIDL 1",
+                       "S: +OK 1 u1", "C: LIST 1",   "S: +OK 1 40"};
+
+} // namespace
+
+// A reply that is not whole is no reply: nothing reaches the window to store.
+TEST_F(Pop3ClientTest, AMultiLineReplyCutOffByTheServerIsAFailedReply) {
+    TPop3ScriptServer server(
+        Join({Login, ListOne, {"C: RETR 1", "S: +OK", "S: Subject: cut", "S: ", "S: half", "X:"}}));
+    auto events = Check(server.GetPort(), {});
+    EXPECT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 5, 200, 201, 1}));
+    EXPECT_TRUE(EndReason(events).starts_with("The connection closed inside a multi-line reply"))
+        << EndReason(events);
+}
+
+TEST_F(Pop3ClientTest, ARefusedRetrGoesOnWithTheNextMessage) {
+    TPop3ScriptServer server(
+        Join({Login, {"C: STAT",   "S: +OK 2 80", "C: UIDL 1",       "S: +OK 1 u1",
+                      "C: LIST 1", "S: +OK 1 40", "C: RETR 1",       "S: -ERR cannot read",
+                      "C: UIDL 2", "S: +OK 2 u2", "C: LIST 2",       "S: +OK 2 40",
+                      "C: RETR 2", "S: +OK",      "S: Subject: two", "S: ",
+                      "S: x",      "S: .",        "C: QUIT",         "S: +OK"}}));
+    std::vector<std::string> retrieved;
+    TPop3WindowScript answers;
+    answers.Retrieved = &retrieved;
+    answers.RetrRefusedGoesOn = true; // as the window answers it
+    auto events = Check(server.GetPort(), answers);
+    EXPECT_EQ(server.Received(), server.Expected());
+    EXPECT_EQ(retrieved, std::vector<std::string>{"Subject: two\r\n\r\nx\r\n"});
+}
+
+// One reply per command: a line nobody asked for ends the session at once,
+// before it can answer the next command in its place.
+TEST_F(Pop3ClientTest, ALineNobodyAskedForEndsTheSession) {
+    const std::vector<TSessionCase> cases = {
+        {"second greeting line", {"S: +OK ready\r\n+OK ready again"}, {}},
+        {"reply sent twice",
+         {"S: +OK ready", "C: USER bob", "S: +OK\r\n+OK", "C: PASS secret"},
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPop3ScriptServer server(c.Script, std::chrono::milliseconds(1500));
+        auto events = Check(server.GetPort(), c.Answers);
+        const Lines received = server.Received();
+        EXPECT_TRUE(std::find(received.begin(), received.end(), "PASS secret") == received.end());
+        EXPECT_TRUE(EndReason(events).starts_with("Unexpected data from the server"))
+            << EndReason(events);
+    }
+}
+
+// A server that trickles its reply cannot hold the session for ever: the
+// whole reply may take the idle time-out plus its LIST size at the minimum rate.
+TEST_F(Pop3ClientTest, AReplyTrickledByteByByteIsBoundedByItsSize) {
+    Lines script = Join({Login, ListOne, {"C: RETR 1", "S: +OK"}});
+    for (int i = 0; i < 20; ++i) {
+        script.push_back("W: 100");
+        script.push_back("S: x");
+    }
+    script.push_back("S: .");
+    TPop3ScriptServer server(script, std::chrono::milliseconds(4000));
+    ReplyTimeout = 300;
+    MinRate = 100; // 40 bytes: 0.4 s more
+    const auto start = std::chrono::steady_clock::now();
+    auto events = Check(server.GetPort(), {});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));
+    EXPECT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 5, 200, 201, 1}));
+    EXPECT_TRUE(EndReason(events).starts_with("The reply took longer than 0.7 seconds"))
+        << EndReason(events);
+}
+
+TEST_F(Pop3ClientTest, SessionsOfTheSameSecondKeepTheirOwnLogs) {
+    TTempFolder folder;
+    LogFolder = folder.Path.string();
+    for (int n = 0; n < 3; ++n) {
+        TPop3ScriptServer server({"S: -ERR busy"});
+        Check(server.GetPort(), {});
+    }
+    EXPECT_EQ(platform::FindFiles(LogFolder, ".log").size(), 3u);
 }

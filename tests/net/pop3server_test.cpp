@@ -1,12 +1,15 @@
 // The local POP3 server session against the window's request handling, with
 // a test client on loopback.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <regex>
 #include <sys/stat.h>
 
 #include "foundation/md5digest.h"
 #include "net/pop3serverthread.h"
 #include "platform/file.h"
+#include "platform/text.h"
 #include "pop3servertestwindow.h"
 #include "pop3testclient.h"
 
@@ -247,7 +250,9 @@ TEST_F(Pop3ServerTest, SecondLoginToALockedAccountWaitsForTheFirstSession) {
     auto first = LogIn("alice", "secret");
     auto second = Connect();
     EXPECT_EQ(second->Command("USER alice"), "+OK");
-    EXPECT_EQ(second->Command("PASS secret"), "-ERR");
+    // RFC 2449: the client can show why.
+    EXPECT_EQ(second->Command("PASS secret"),
+              "-ERR [IN-USE] the mailbox is in use by another session");
     EXPECT_TRUE(second->Closed());
     EXPECT_EQ(first->Command("QUIT"), "+OK");
     EXPECT_TRUE(first->Closed());
@@ -407,6 +412,24 @@ TEST(Pop3ServerText, MultiLineAnswersAndTheTopOfAMessage) {
     };
     for (const auto& c : tops)
         EXPECT_EQ(pop3server::TopOfMessage(c.Content, c.Lines), c.Top);
+}
+
+// UIDL answers are what RFC 1939 allows (0x21 to 0x7E, at most 70), the same
+// for the same stored UID every time; a UID that already is one stays.
+TEST(Pop3ServerText, UniqueIdsArePrintableAndStable) {
+    const std::string japanese = "0a1b2c3d01d9a2b3.0." + platform::Utf8ToCp932("日本語") + ",s=9";
+    const std::string blank = "0a1b2c3d01d9a2b3.1.my home,s=9";
+    const std::string long70 = std::string(71, 'a');
+    using pop3server::UidlOf;
+    EXPECT_EQ(UidlOf("0a1b2c3d01d9a2b3.0.home,s=9"), "0a1b2c3d01d9a2b3.0.home,s=9");
+    for (const std::string& uid : {japanese, blank, long70, std::string()}) {
+        const std::string uidl = UidlOf(uid);
+        EXPECT_EQ(uidl, UidlOf(uid));
+        EXPECT_EQ(uidl.size(), 32u);
+        EXPECT_TRUE(
+            std::all_of(uidl.begin(), uidl.end(), [](char c) { return c > 0x20 && c < 0x7F; }));
+    }
+    EXPECT_NE(UidlOf(japanese), UidlOf(blank));
 }
 
 TEST(Pop3ServerText, NumbersAreStrictDecimal) {

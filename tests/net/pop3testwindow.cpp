@@ -38,6 +38,7 @@ TAnswer Answer(const TPop3Event& event, TPop3WindowScript& script) {
     default:
         break;
     }
+    if (!event.Flag && event.Code == 12 && script.RetrRefusedGoesOn) return {12, true, {}};
     if (!event.Flag) return {101, false, {}};
     switch (event.Code) {
     case 200:

@@ -22,6 +22,9 @@ struct TPop3Event {
 struct TPop3WindowScript {
     std::deque<std::string> Uidl, List, Retr;
     bool Erase = false;
+    // A RETR refused with "-ERR" is answered to go on with the next message,
+    // as the window does; otherwise like every refusal, with a disconnect.
+    bool RetrRefusedGoesOn = false;
     // Called for every RETR event that carries a message, with that message.
     std::vector<std::string>* Retrieved = nullptr;
 };

@@ -16,6 +16,8 @@ protected:
     }
 };
 
+const std::string Untitled = platform::Utf8ToCp932("無題");
+
 TEST_F(MessagePath, NamesMadeFromSubjects) {
     const std::string quotedWrap = "'" + std::string(50, 'a') + " " + std::string(190, 'b') + "' c";
     struct Case {
@@ -34,7 +36,9 @@ TEST_F(MessagePath, NamesMadeFromSubjects) {
          std::string(100, 'a') + "." + std::string(100, 'b') + "-.eml"},
         {std::string(250, 'a') + "-" + std::string(10, 'b'), std::string(250, 'a') + "-.eml"},
         {quotedWrap, quotedWrap.substr(0, 244) + ".eml"},
-        {std::string(300, 'x'), ".eml"},
+        // Never a hidden name: no subject, no break point, leading dots.
+        {std::string(300, 'x'), Untitled + ".eml"},
+        {"..tmpx", "__tmpx.eml"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Take(c.subject), c.name) << c.subject;
@@ -44,9 +48,9 @@ TEST_F(MessagePath, TakenNamesGetACounter) {
     EXPECT_EQ(Take("a/b"), "a_b.eml");
     EXPECT_EQ(Take("a/b"), "a_b (2).eml");
     const std::string longName(300, 'x');
-    EXPECT_EQ(Take(longName), ".eml");
-    EXPECT_EQ(Take(longName), " (2).eml");
-    EXPECT_EQ(Take(longName), " (3).eml");
+    EXPECT_EQ(Take(longName), Untitled + ".eml");
+    EXPECT_EQ(Take(longName), Untitled + " (2).eml");
+    EXPECT_EQ(Take(""), Untitled + " (3).eml");
     ASSERT_TRUE(platform::ForceDirectories(dir + "d.eml"));
     EXPECT_EQ(Take("d"), "d (2).eml"); // a folder takes the name too
 }

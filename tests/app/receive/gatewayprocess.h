@@ -31,6 +31,7 @@ public:
     // Ends the program at once with SIGKILL, as a crash would.
     void Kill();
     bool Ready() const { return FReady; }
+    pid_t Pid() const { return FPid; }
     // The program's peak resident memory in kilobytes (VmHWM), 0 when unknown.
     long PeakKB() const;
 

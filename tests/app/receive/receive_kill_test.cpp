@@ -134,7 +134,7 @@ TEST_F(ReceiveKillTest, EveryMessageIsServedExactlyOnceAfterKills) {
             << text;
         const std::map<std::string, int> texts = Texts(out);
         for (int n = 1; n <= MessagesPerAccount; ++n) {
-            auto found = texts.find(StoredForm(KillMessage(user, n)));
+            auto found = texts.find(FetchedForm(KillMessage(user, n)));
             const int times = found == texts.end() ? 0 : found->second;
             lost += times == 0;
             twice += times > 1;

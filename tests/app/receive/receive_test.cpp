@@ -68,7 +68,7 @@ TEST_F(ReceiveTest, CheckTableAnswersEveryCodeInOrder) {
          false,
          "127.0.0.1\r\n-ERR no",
          TAnswer{0, false, ""},
-         {begin, "-ERR no"}},
+         {begin, "-ERR no", ">ERROR:home: the server refused the session: -ERR no"}},
         {T::StateApop,
          true,
          "APOP user abc\r\n+OK",
@@ -78,7 +78,7 @@ TEST_F(ReceiveTest, CheckTableAnswersEveryCodeInOrder) {
          false,
          "APOP user abc\r\n-ERR",
          TAnswer{4, false, ""},
-         {"APOP user abc", "-ERR"}},
+         {"APOP user abc", "-ERR", ">ERROR:home: login refused: -ERR"}},
         {T::StateUser, true, "USER user\r\n+OK", TAnswer{2, true, ""}, {"USER user", "+OK"}},
         {T::StatePass,
          true,
@@ -89,8 +89,12 @@ TEST_F(ReceiveTest, CheckTableAnswersEveryCodeInOrder) {
          false,
          "PASS secret\r\n-ERR bad",
          TAnswer{3, false, ""},
-         {"PASS ****", "-ERR bad"}},
-        {T::StateStat, false, "STAT\r\n-ERR", TAnswer{101, false, ""}, {"STAT", "-ERR"}},
+         {"PASS ****", "-ERR bad", ">ERROR:home: login refused: -ERR bad"}},
+        {T::StateStat,
+         false,
+         "STAT\r\n-ERR",
+         TAnswer{101, false, ""},
+         {"STAT", "-ERR", ">ERROR:home: STAT refused: -ERR"}},
         {T::StateRetr, false, "", TAnswer{101, false, ""}, {}},
         {T::StateStat, true, "STAT\r\n+OK 0 0", TAnswer{5, true, ""}, {"STAT", "+OK 0 0"}},
         {T::StateUidl,
@@ -289,17 +293,22 @@ TEST_F(ReceiveTest, WhiteListedIsStoredWithItsCommentAndLogged) {
     EXPECT_EQ(Host.Received, 1);
 }
 
-TEST_F(ReceiveTest, StoredTextIsUnstuffedCutAtZeroAndLosesItsLastLineEnd) {
+// Stored exactly as the server holds the message: the dot-stuffing of every
+// line undone (the first included), its last line end kept, zero bytes kept,
+// an empty message empty and under a name that ls shows.
+TEST_F(ReceiveTest, StoredTextIsExactlyTheMessageTheServerHolds) {
     struct Case {
         std::string Block; // after "RETR 1\r\n"
         std::string Stored;
     };
     const std::vector<Case> cases = {
-        {"+OK\r\nSubject: a\r\n\r\n..\r\n..x\r\nend\r\n.\r\n", "Subject: a\r\n\r\n.\r\n.x\r\nend"},
+        {"+OK\r\nSubject: a\r\n\r\n..\r\n..x\r\nend\r\n.\r\n",
+         "Subject: a\r\n\r\n.\r\n.x\r\nend\r\n"},
         {"+OK\r\nSubject: b\r\n\r\nno terminator\r\n", "Subject: b\r\n\r\nno terminator\r\n"},
-        {"+OK\r\n.Subject: c\r\n\r\nx\r\n.\r\n", ".Subject: c\r\n\r\nx"},
+        {"+OK\r\n..first: c\r\n\r\nx\r\n.\r\n", ".first: c\r\n\r\nx\r\n"},
         {std::string("+OK\r\nSubject: d\r\n\r\nbefore") + '\0' + "after\r\n.\r\n",
-         "Subject: d\r\n\r\nbefore"},
+         std::string("Subject: d\r\n\r\nbefore") + '\0' + "after\r\n"},
+        {"+OK 0 octets\r\n.\r\n", ""},
     };
     Login();
     int n = 0;
@@ -308,9 +317,10 @@ TEST_F(ReceiveTest, StoredTextIsUnstuffedCutAtZeroAndLosesItsLastLineEnd) {
         Check(T::StateUidl, true, Uidl(n, "u" + std::to_string(n)));
         std::string text = "RETR 1\r\n" + c.Block;
         ASSERT_EQ(Check(T::StateRetr, true, text)->Text, "DELE");
+        const TMBXItem& entry = *Host.Account->Mailbox.GetMessages(n - 1);
         EXPECT_EQ(StoredText(Host.Account->Mailbox, n - 1), c.Stored);
-        EXPECT_EQ(Host.Account->Mailbox.GetMessages(n - 1)->Size,
-                  static_cast<int>(c.Stored.size()));
+        EXPECT_EQ(entry.Size, static_cast<int>(c.Stored.size()));
+        EXPECT_FALSE(entry.FileName.starts_with(".")) << entry.FileName;
     }
 }
 
@@ -351,7 +361,9 @@ TEST_F(ReceiveTest, LongSubjectsAreStoredUnderNamesThatFit) {
     ASSERT_EQ(Host.Account->Mailbox.GetCount(), 2);
     EXPECT_NE(StoredText(Host.Account->Mailbox, 1), "<missing>");
     struct stat st {};
-    ASSERT_EQ(stat(Host.Account->Mailbox.GetMessages(0)->GetPath().c_str(), &st), 0);
+    ASSERT_EQ(
+        stat(platform::NativePath(Host.Account->Mailbox.GetMessages(0)->GetPath()).c_str(), &st),
+        0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
@@ -369,10 +381,18 @@ TEST_F(ReceiveTest, EraseTableAnswersEveryCodeInOrder) {
          "h\r\n+OK",
          TAnswer{0, true, ""},
          {"== BEG home " + std::string(20, '='), "+OK"}},
-        {T::StateApop, false, "APOP u d\r\n-ERR", TAnswer{4, false, ""}, {"APOP u d", "-ERR"}},
+        {T::StateApop,
+         false,
+         "APOP u d\r\n-ERR",
+         TAnswer{4, false, ""},
+         {"APOP u d", "-ERR", ">ERROR:home: login refused: -ERR"}},
         {T::StateUser, true, "USER u\r\n+OK", TAnswer{2, true, ""}, {"USER u", "+OK"}},
         {T::StatePass, true, "PASS secret\r\n+OK", TAnswer{3, true, ""}, {"PASS ****", "+OK"}},
-        {T::StateUidl, false, "UIDL 1\r\n-ERR", TAnswer{101, false, ""}, {"UIDL 1", "-ERR"}},
+        {T::StateUidl,
+         false,
+         "UIDL 1\r\n-ERR",
+         TAnswer{101, false, ""},
+         {"UIDL 1", "-ERR", ">ERROR:home: UIDL 1 refused: -ERR"}},
         {T::StateStat, true, "STAT\r\n+OK 1 5", TAnswer{5, true, ""}, {"STAT", "+OK 1 5"}},
         {T::StateUidl,
          true,
@@ -409,6 +429,66 @@ TEST_F(ReceiveTest, PeerTextIsCleanedForTheLog) {
     ASSERT_EQ(Host.Log.size(), 2u);
     EXPECT_TRUE(Host.Log[1].starts_with("+OK 1 2?[31m"));
     EXPECT_LE(Host.Log[1].size(), 512u);
+}
+
+} // namespace
+
+namespace {
+
+class ReceiveFailureTest : public ReceiveTest {};
+
+TEST_F(ReceiveFailureTest, ARefusedRetrGoesOnAndTheMessageIsFetchedNextTime) {
+    Login();
+    Check(T::StateUidl, true, Uidl(1, "u1"));
+    Check(T::StateList, true, List(1, 40));
+    auto answer = Check(T::StateRetr, false, "RETR 1\r\n-ERR cannot read");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->Code, T::StateRetr);
+    EXPECT_TRUE(answer->Flag);
+    EXPECT_EQ(answer->Text, "");
+    EXPECT_THAT(Host.Log, testing::Contains(testing::StartsWith(">ERROR:RETR 1 (UIDL u1)")));
+    EXPECT_EQ(Host.Account->Checklist.GetCount(), 0);
+    EXPECT_EQ(Host.Account->Mailbox.GetCount(), 0);
+}
+
+// A refused login, a session that breaks off: the checklist loses nothing,
+// so kept mail is never fetched twice.
+TEST_F(ReceiveFailureTest, SessionsThatEndEarlyForgetNothing) {
+    Host.Account->Stay = true;
+    Host.Account->Checklist.Strings = {"u1", "u2"};
+    Check(T::StateGreeting, true, "127.0.0.1\r\n+OK ready");
+    Check(T::StateUser, true, "USER user\r\n+OK");
+    EXPECT_EQ(Check(T::StatePass, false, "PASS secret\r\n-ERR [IN-USE] locked")->Flag, false);
+    Check(T::EventEnded, true, "127.0.0.1");
+    EXPECT_THAT(Host.Log, testing::Contains(">ERROR:home: login refused: -ERR [IN-USE] locked"));
+    EXPECT_EQ(Host.Account->Checklist.Strings, (std::vector<std::string>{"u1", "u2"}));
+    EXPECT_EQ(platform::ReadFile(Host.Account->GetChecklistPath()), "u1\r\nu2\r\n");
+}
+
+TEST_F(ReceiveFailureTest, TheReasonASessionEndedIsLoggedWithTheAccount) {
+    Check(T::StateGreeting, false, "127.0.0.1\r\n-ERR busy");
+    EXPECT_THAT(Host.Log,
+                testing::Contains(">ERROR:home: the server refused the session: -ERR busy"));
+    Check(T::EventEnded, false, "127.0.0.1\r\nCannot connect to 127.0.0.1:1: Connection refused");
+    EXPECT_THAT(Host.Log, testing::Contains(
+                              ">ERROR:home: Cannot connect to 127.0.0.1:1: Connection refused"));
+    EXPECT_EQ(Host.Log.back(), "== END home " + std::string(20, '='));
+    Login();
+    Check(T::StateUidl, false, "UIDL 1\r\n-ERR no");
+    EXPECT_THAT(Host.Log, testing::Contains(">ERROR:home: UIDL 1 refused: -ERR no"));
+}
+
+TEST_F(ReceiveFailureTest, ApopFallbackAndOversizeDeletionsAreTold) {
+    Host.Account->APOP = true;
+    Check(T::StateGreeting, true, "127.0.0.1\r\n+OK no stamp");
+    Check(T::StateUser, true, "USER user\r\n+OK");
+    EXPECT_THAT(Host.Log, testing::Contains(testing::StartsWith(">APOP:")));
+    Check(T::StateUidl, true, Uidl(3, "big"));
+    EXPECT_EQ(Check(T::StateList, true, List(3, 2048 * 1024 + 1))->Text, "DELE");
+    EXPECT_EQ(Host.Oversize, 1);
+    EXPECT_THAT(Host.Log, testing::Contains(testing::AllOf(testing::StartsWith(">LIMIT:message 3"),
+                                                           testing::HasSubstr("UIDL big"),
+                                                           testing::HasSubstr("2097153 bytes"))));
 }
 
 } // namespace

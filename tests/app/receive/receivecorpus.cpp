@@ -151,7 +151,7 @@ std::vector<std::pair<std::string, std::string>> RuleFiles() {
             {"sender1.cgi", "friend@trusted.example,0,1,1,0\r\n"}};
 }
 
-std::string StoredForm(const std::string& text) {
+std::string FetchedForm(const std::string& text) {
     return text.ends_with("\r\n") ? text.substr(0, text.size() - 2) : text;
 }
 

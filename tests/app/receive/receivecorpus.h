@@ -18,8 +18,9 @@ std::vector<TCorpusMessage> ReceiveCorpus();
 // The rule files under "cgi" that reject the corpus's spam: name, content.
 std::vector<std::pair<std::string, std::string>> RuleFiles();
 
-// A message as stored and served: the last line end gone, nothing else changed.
-std::string StoredForm(const std::string& text);
+// A message as Python's poplib hands it out (and popfetch.py writes it): its
+// last line end gone, nothing else changed. The gateway stores it whole.
+std::string FetchedForm(const std::string& text);
 
 // Starts the server with the corpus in the maildir of user "bob" (password
 // "secret"); false with the reason when it does not come up.

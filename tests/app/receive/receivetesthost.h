@@ -36,6 +36,7 @@ public:
     void LogAppend(const std::string& line) override { Log.push_back(line); }
     void MessageStored(TMessageBox& box, TMBXItem&) override { StoredIn.push_back(&box); }
     void MessageCounted(bool rejected) override { ++(rejected ? Deleted : Received); }
+    void OversizeCounted() override { ++Oversize; }
     void CheckSessionEnded() override { ++CheckEnds; }
     void EraseSessionEnded() override { ++EraseEnds; }
 
@@ -48,6 +49,7 @@ public:
     std::vector<TMessageBox*> StoredIn;
     int Received = 0;
     int Deleted = 0;
+    int Oversize = 0;
     int CheckEnds = 0;
     int EraseEnds = 0;
 };
