@@ -9,6 +9,7 @@
 #include "filter/messagefiltersender.h"
 #include "filter/messagefilterstr.h"
 #include "foundation/matchbudget.h"
+#include "learn/learnfilter.h"
 #include "message/multipartmessage.h"
 
 namespace {
@@ -92,7 +93,7 @@ bool Consult(TMessageFilterSet& lists, const TStep& step, TMultipartMessage* mes
 } // namespace
 
 bool FilterVerdict(TMessageFilterSet& lists, bool precheckAttach, std::string& comment,
-                   TMultipartMessage* message, TVerdictBudget* budget) {
+                   TMultipartMessage* message, TVerdictBudget* budget, TLearnFilter* learn) {
     TVerdictBudget own;
     TVerdictBudget& used = budget != nullptr ? *budget : own;
     used.Spent = false;
@@ -117,7 +118,7 @@ bool FilterVerdict(TMessageFilterSet& lists, bool precheckAttach, std::string& c
     for (const TStep& step : kSteps)
         if (consult(step)) return reject;
     if (!precheckAttach && consult(kAttachStep)) return reject;
-    return false;
+    return learn != nullptr && message != nullptr && learn->Verdict(*message, comment);
 }
 
 std::string VerdictTimeoutLine(const std::string& ranOut) {

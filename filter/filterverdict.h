@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 
+class TLearnFilter;
 class TMessageFilterSet;
 class TMultipartMessage;
 
@@ -35,8 +36,14 @@ struct TVerdictBudget {
 // rules share one budget for their patterns (budget, or the default one); a
 // message that spends it is judged by the rules that ran before, and the
 // verdict says which rule spent it.
+// When no list matched, the learning filter (when given) takes the last step:
+// it rejects with "学習(score)" or marks the accepted message "学習?(score)"
+// once trained (see TLearnFilter::Verdict). A white-list match is never
+// scored; a message whose rules ran out of budget is, since the learning step
+// has bounds of its own.
 bool FilterVerdict(TMessageFilterSet& lists, bool precheckAttach, std::string& comment,
-                   TMultipartMessage* message, TVerdictBudget* budget = nullptr);
+                   TMultipartMessage* message, TVerdictBudget* budget = nullptr,
+                   TLearnFilter* learn = nullptr);
 
 // The log line of a verdict whose budget was spent: ">TIMEOUT:" with the rule
 // that spent it, then that the rules after it did not run.

@@ -9,6 +9,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   # regular expressions, MD5 and TLS; the CA certificates that TLS trusts
   libpcre2-dev libssl-dev ca-certificates
+  # the learning filter's token counts
+  libsqlite3-dev
   # GUI: Qt, its SVG renderer (the icon) and its own Japanese texts (qtbase_ja)
   qt6-base-dev qt6-svg-dev qt6-translations-l10n
   # passwords in the desktop's secret store: QtKeychain, which loads libsecret

@@ -3,9 +3,12 @@
 // program folder) as the gateway judges downloaded mail.
 #include "filter/filterset.h"
 #include "filter/filterverdict.h"
+#include "learn/learnfilter.h"
 #include "message/multipartmessage.h"
+#include "platform/file.h"
 #include "platform/text.h"
 #include "tools/commands.h"
+#include "tools/learnaccess.h"
 #include "tools/storeaccess.h"
 
 namespace {
@@ -15,7 +18,9 @@ constexpr std::string_view kHelp =
     "Loads the nine rule files of DIR/cgi (sender1.cgi, sender2.cgi, subject.cgi, ip.cgi,\n"
     "host.cgi, mailer.cgi, header.cgi, body.cgi, attach.cgi), parses each message file and\n"
     "prints one line per file: the file, a tab, reject or accept, a tab and the reason\n"
-    "(UTF-8; empty when no list matched).\n"
+    "(UTF-8; empty when no list matched). When DIR holds a learning database (learn.db),\n"
+    "its score is the last step, at the default thresholds: 0.9 rejects (学習(score)),\n"
+    "0.5 marks the accepted message as unsure (学習?(score)), once 50 of each are learned.\n"
     "  --folder DIR             the program folder whose rule files are used (default:\n"
     "                           the gateway's, see marrowby-tool --help)\n"
     "  --precheck-attach 0|1    1 (the default): the attachment list is consulted first;\n"
@@ -81,6 +86,12 @@ int CmdVerdict(const TToolArgs& args, std::ostream& out, std::ostream& err) {
     for (const TRuleLineError& skipped : lists.Load())
         err << "marrowby-tool verdict: skipped rule line "
             << platform::Cp932ToUtf8(FormatRuleLineError(skipped)) << "\n";
+    // The learning step as the gateway takes it, when something was learned here.
+    TLearnFilter learn;
+    bool learning = platform::FileExists(platform::IncludeTrailingSeparator(options.Folder) +
+                                         TLearnFilter::FileName) &&
+                    learn.Open(options.Folder);
+    ReportLearnNotices("verdict", learn, err);
     int status = 0;
     TMultipartMessage message;
     for (const std::string& file : options.Files) {
@@ -91,7 +102,8 @@ int CmdVerdict(const TToolArgs& args, std::ostream& out, std::ostream& err) {
         }
         std::string comment;
         TVerdictBudget budget;
-        bool reject = FilterVerdict(lists, options.PrecheckAttach, comment, &message, &budget);
+        bool reject = FilterVerdict(lists, options.PrecheckAttach, comment, &message, &budget,
+                                    learning ? &learn : nullptr);
         out << file << '\t' << (reject ? "reject" : "accept") << '\t'
             << platform::Cp932ToUtf8(comment) << "\n";
         if (budget.Spent)

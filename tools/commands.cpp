@@ -13,6 +13,8 @@ constexpr std::array kCommands = {
     TToolCommand{"rules", "list, add or remove the rules of the nine filter lists", CmdRules},
     TToolCommand{"restruct", "rebuild the trash and inbox indexes from the message files",
                  CmdRestruct},
+    TToolCommand{"learn", "teach the learning filter spam or ham, or show what it knows", CmdLearn},
+    TToolCommand{"score", "score message files with the learning filter", CmdScore},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -30,3 +30,5 @@ int CmdAccounts(const TToolArgs& args, std::ostream& out, std::ostream& err);
 int CmdMailbox(const TToolArgs& args, std::ostream& out, std::ostream& err);
 int CmdRules(const TToolArgs& args, std::ostream& out, std::ostream& err);
 int CmdRestruct(const TToolArgs& args, std::ostream& out, std::ostream& err);
+int CmdLearn(const TToolArgs& args, std::ostream& out, std::ostream& err);
+int CmdScore(const TToolArgs& args, std::ostream& out, std::ostream& err);

@@ -11,6 +11,8 @@
 #include "filter/messagefiltersender.h"
 #include "filter/messagefiltersubject.h"
 #include "filtertesthelp.h"
+#include "learn/learnfilter.h"
+#include "learn/learntesthelp.h"
 #include "message/limits.h"
 
 namespace {
@@ -254,4 +256,47 @@ TEST(FilterVerdict, RulesShareOneBudgetPerMessage) {
     EXPECT_TRUE(none.Spent);
     EXPECT_EQ(none.RanOut, "");
     EXPECT_EQ(comment, "");
+}
+
+// The learning filter is the last step: the white list, the parser bound and
+// every list decide before it, and it scores only what they all let pass.
+TEST(FilterVerdict, LearningStepComesLast) {
+    TTempFolder folder;
+    TLearnFilter learn;
+    ASSERT_TRUE(learn.Open(folder.Path));
+    learntest::Train(learn);
+    const std::string learned = "\x8A\x77\x8F\x4B(1.000)"; // 学習(1.000)
+    struct Case {
+        const char* Name;
+        std::string Text;
+        bool Reject;
+        std::string Comment;
+    } cases[] = {
+        {"no list matches: the score decides", learntest::SpamText(500), true, learned},
+        {"ham passes unmarked", learntest::HamText(500), false, ""},
+        {"white list wins", learntest::SpamText(501) + "\r\n", false,
+         "\x8D\xB7\x8Fo\x90l1(promo501)"},
+        {"a list decides first",
+         learntest::Crlf("From: x@y.example\nSubject: win a prize\n\n") + learntest::SpamText(502),
+         true, "\x8C\x8F\x96\xBC(prize)"},
+        {"the parser bound comes before everything",
+         learntest::Crlf("From: promo503@bulk.example\n" +
+                         Repeat("Content-Type: message/rfc822\n\n", msglimits::MaxMimeDepth + 1) +
+                         "x\n"),
+         true,
+         "\x89\xF0\x90\xCD\x8F\xE3\x8C\xC0(\x93\xFC\x82\xEA\x8E\x71\x82\xCC\x90\x5B\x82\xB3)"},
+    };
+    TMessageFilterSet set;
+    AddRule<TMessageFilterSender>(set.MessageFiltersSender1, false, true, "promo501", false, true);
+    AddRule<TMessageFilterSubject>(set.MessageFiltersSubject, false, true, "prize");
+    for (const Case& c : cases) {
+        TMultipartMessage message;
+        message.Create(c.Text);
+        for (bool precheck : {false, true}) {
+            std::string comment;
+            EXPECT_EQ(FilterVerdict(set, precheck, comment, &message, nullptr, &learn), c.Reject)
+                << c.Name;
+            EXPECT_EQ(comment, c.Comment) << c.Name;
+        }
+    }
 }
