@@ -11,6 +11,7 @@
 #include "app/trayicons.h"
 #include "filter/filterset.h"
 #include "foundation/regexpobj.h"
+#include "learn/learnfilter.h"
 #include "message/multipartmessage.h"
 #include "platform/file.h"
 #include "platform/listener.h"
@@ -58,6 +59,7 @@ TMarrowbyForm::TMarrowbyForm(TAppOptions options, QWidget* parent)
     SetupDustBox(*DustBox1, FOptions.ProgramFolder);
     MessageFilters = std::make_unique<TMessageFilterSet>();
     MessageFilters->SetFolder(FOptions.ProgramFolder);
+    LearnFilter1 = std::make_unique<TLearnFilter>();
     RegisterSettingsItems();
     Timer1->start();
     ConnectHandlers();
@@ -103,6 +105,7 @@ void TMarrowbyForm::FormShow() {
     LoadFilters();
     LoadPlacement();
     LoadSettings();
+    OpenLearnFilter();
     ShowMailbox(1);
     UploadSettings();
     ActivateServerSocket();

@@ -35,6 +35,7 @@ class TDDX;
 class TMarrowAccountForm;
 class TMarrowFilterForm;
 class TFormReceiveHost;
+class TLearnFilter;
 class TMBXItem;
 class TMessageBox;
 class TMessageListModel;
@@ -172,6 +173,8 @@ public:
     std::unique_ptr<TMultipartMessage> MultipartMessage1;
     // The nine filter lists (MessageFiltersSender1 ... MessageFiltersAttach).
     std::unique_ptr<TMessageFilterSet> MessageFilters;
+    // The learning filter, the verdict's last step (learn.db of the program folder).
+    std::unique_ptr<TLearnFilter> LearnFilter1;
 
 signals:
     // The close went through: the program may end.
@@ -247,9 +250,14 @@ private:
     void WMCheckEvent(std::intptr_t code, const std::vector<unsigned char>& data);
     void WMEraseEvent(std::intptr_t code, const std::vector<unsigned char>& data);
     void CreateReceiveCoordinator();
-    // The verdict on a downloaded message by the nine lists: true rejects;
-    // comment names the rule that decided.
+    // The verdict on a downloaded message by the nine lists and the learning
+    // filter: true rejects; comment names the rule or the score that decided.
     bool FilterMessage(std::string& comment, TMultipartMessage& message);
+    // the learning filter (learning.cpp)
+    void OpenLearnFilter();
+    void ApplyLearnSettings();
+    // What went wrong with the learning database, in the log (and at start in a box).
+    void ReportLearning(bool box);
     // The delete command's part for an inbox entry kept on the server of the
     // account at accountIndex: an erase thread deletes it there by its UIDL.
     void EraseOnServer(int accountIndex, TMBXItem& entry);
@@ -355,6 +363,9 @@ private:
     bool FDenyRemote = true;
     bool FServerLog = false;
     bool FClientLog = false;
+    bool FLearnEnable = true; // setting "learnenable"
+    int FLearnSpam = 90;      // setting "learnspam": the score (in hundredths) that rejects
+    int FLearnUnsure = 50;    // setting "learnunsure": the score that marks mail unsure
     QIcon FIconIdle;
     QIcon FIconReceived;
     QIcon FIconResponding;

@@ -40,8 +40,10 @@ private:
 
 bool TMarrowbyForm::FilterMessage(std::string& comment, TMultipartMessage& message) {
     TVerdictBudget budget;
-    const bool reject = FilterVerdict(*MessageFilters, FPrecheckAttach, comment, &message, &budget);
+    const bool reject = FilterVerdict(*MessageFilters, FPrecheckAttach, comment, &message, &budget,
+                                      LearnFilter1.get());
     if (budget.Spent) LogAppend(VerdictTimeoutLine(budget.RanOut));
+    ReportLearning(false);
     return reject;
 }
 

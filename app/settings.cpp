@@ -58,6 +58,11 @@ void TMarrowbyForm::LoadSettings() {
     ReadInteger(*key, "sorttarget", FSortTarget);
     ReadBoolean(*key, "descend", FDescend);
     ReadString(*key, "savefolder", FSaveFolder);
+    ReadBoolean(*key, "learnenable", FLearnEnable);
+    ReadInteger(*key, "learnspam", FLearnSpam);
+    ReadInteger(*key, "learnunsure", FLearnUnsure);
+    FLearnSpam = std::clamp(FLearnSpam, 0, 100);
+    FLearnUnsure = std::clamp(FLearnUnsure, 0, 100);
 }
 
 void TMarrowbyForm::SaveSettings() {
@@ -74,6 +79,9 @@ void TMarrowbyForm::SaveSettings() {
     key->setValue("descend", FDescend);
     key->setValue("sorttarget", static_cast<int>(FSortTarget));
     key->setValue("savefolder", Cp932ToQString(FSaveFolder));
+    key->setValue("learnenable", FLearnEnable);
+    key->setValue("learnspam", FLearnSpam);
+    key->setValue("learnunsure", FLearnUnsure);
     key->sync();
 }
 

@@ -16,7 +16,7 @@ public:
     explicit TMessageReader(TTokenSet& tokens) : FTokens(tokens) {}
 
     void Headers(const TMultipartMessage& message);
-    void HeaderNames(std::string_view header);
+    void HeaderLines(std::string_view header);
     void Parts(const TMultipartItem& root);
 
 private:
@@ -54,21 +54,29 @@ void TMessageReader::Address(std::string_view address) {
 }
 
 // The name of every header line: which headers a message has tells much
-// about the program that sent it (mailing lists, bulk mailers).
-void TMessageReader::HeaderNames(std::string_view header) {
+// about the program that sent it (mailing lists, bulk mailers). The words of
+// the Received headers ("rc:") as well: the relays, their software and the
+// names they were greeted with, beyond the host and address of each hop.
+void TMessageReader::HeaderLines(std::string_view header) {
+    bool inReceived = false;
     for (std::size_t line = 0; line < header.size();) {
         std::size_t end = header.find('\n', line);
         if (end == std::string_view::npos) end = header.size();
         std::string_view text = header.substr(line, end - line);
         std::size_t colon = text.find(':');
-        if (!text.empty() && text[0] != ' ' && text[0] != '\t' && colon != std::string_view::npos)
+        if (!text.empty() && text[0] != ' ' && text[0] != '\t' && colon != std::string_view::npos) {
             Name("h:", text.substr(0, colon));
+            inReceived = platform::SameText(text.substr(0, colon), "Received");
+            if (inReceived) Text(text.substr(colon + 1), "rc:");
+        } else if (inReceived) {
+            Text(text, "rc:");
+        }
         line = end + 1;
     }
 }
 
 void TMessageReader::Headers(const TMultipartMessage& message) {
-    HeaderNames(message.GetRoot().Header);
+    HeaderLines(message.GetRoot().Header);
     Text(message.Subject, "s:");
     Text(message.From, "f:");
     std::string_view from = message.From;

@@ -168,6 +168,15 @@ void TScanner::EndWord() {
             return c == '$' || (IsAlnum(static_cast<unsigned char>(c)) && (c < '0' || c > '9'));
         }))
         return;
+    // A word in capitals alone counts as the same word in small letters: text
+    // written all in capitals (weather warnings, old terminals) is not spam.
+    if (std::none_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
+        std::string lower(word);
+        for (char& c : lower)
+            c = Lower(static_cast<unsigned char>(c));
+        FTokens.Add(FPrefix, lower);
+        return;
+    }
     FTokens.Add(FPrefix, word);
 }
 

@@ -2,9 +2,11 @@
 // Splits decoded CP932 text into the tokens the learning filter counts, in one
 // pass over the bytes:
 // - ASCII words (letters and digits, with inner . - _ ' and a leading $), as
-//   they stand: capitals tell (FREE, Dear Friend), and on the SpamAssassin
+//   they stand: capitals tell (Dear Friend, FREE!), and on the SpamAssassin
 //   corpus keeping them missed a quarter less spam at the same false
-//   positives. Full-width Latin letters and digits count as ASCII.
+//   positives. A word in capitals alone is taken in small letters, so that
+//   mail written all in capitals is read as its words. Full-width Latin
+//   letters and digits count as ASCII.
 //   Numbers alone and single letters are left out; a word longer than
 //   learnlimits::MaxWordBytes becomes "skip:" + its first letter + its length
 //   in tens ("skip:a30"), so base64 and hashes count as what they are without their bytes.
