@@ -15,6 +15,7 @@
 #include "app/appoptions.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QAction;
@@ -150,6 +151,10 @@ public:
     QCheckBox* CXClientLog;
     QCheckBox* CXServerLog;
     QCheckBox* CXPrecheckAttach;
+    QCheckBox* CXLearnEnable;
+    QLineEdit* EditLearnSpam;
+    QLineEdit* EditLearnUnsure;
+    QLabel* LabelLearnCounts;
     QPushButton* ButtonSaveSetup;
     QPushButton* ButtonFilter;
     QPushButton* ButtonAccount;
@@ -200,6 +205,7 @@ private:
     QWidget* BuildAttachPage();
     QWidget* BuildSetupPage();
     QWidget* BuildSetupButtons();
+    QWidget* BuildLearnSettings(QWidget* page);
     QWidget* BuildCommandRow();
     void BuildTrayMenu();
     void ConnectHandlers();
@@ -258,6 +264,8 @@ private:
     void ApplyLearnSettings();
     // What went wrong with the learning database, in the log (and at start in a box).
     void ReportLearning(bool box);
+    // The numbers of messages learned, on the settings page.
+    void ShowLearnCounts();
     // The delete command's part for an inbox entry kept on the server of the
     // account at accountIndex: an erase thread deletes it there by its UIDL.
     void EraseOnServer(int accountIndex, TMBXItem& entry);

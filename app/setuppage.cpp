@@ -1,7 +1,9 @@
 // The settings page: its controls, their bindings to the setting fields
-// (items 0..7 of DDX1) and the save button that applies them.
+// (items 0..7 of DDX1, and 8..10 for the learning filter) and the save button
+// that applies them.
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +27,9 @@ const char* const CaptionDenyRemote = "ﾛｰｶﾙﾎｽﾄ以外ｱｸｾｽ�
 const char* const CaptionClientLog = "ｸﾗｲｱﾝﾄﾛｸﾞ";
 const char* const CaptionServerLog = "ｻｰﾊﾞﾛｸﾞ";
 const char* const CaptionPrecheckAttach = "添付ﾌｧｲﾙ検査を最初に行う";
+const char* const CaptionLearnEnable = "学習ﾌｨﾙﾀを使う";
+const char* const CaptionLearnSpam = "迷惑ﾒｰﾙとするｽｺｱ";
+const char* const CaptionLearnUnsure = "保留とするｽｺｱ";
 
 // Item indexes in DDX1.
 enum {
@@ -35,7 +40,10 @@ enum {
     ItemDenyRemote,
     ItemClientLog,
     ItemServerLog,
-    ItemPrecheckAttach
+    ItemPrecheckAttach,
+    ItemLearnEnable,
+    ItemLearnSpam,
+    ItemLearnUnsure
 };
 
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption) {
@@ -82,9 +90,35 @@ QWidget* TMarrowbyForm::BuildSetupPage() {
     layout->addLayout(grid);
     for (QWidget* box : {CXDenyRemote, CXClientLog, CXServerLog, CXPrecheckAttach})
         layout->addWidget(box);
+    layout->addWidget(BuildLearnSettings(page));
     layout->addStretch();
     layout->addWidget(BuildSetupButtons());
     return page;
+}
+
+// The learning filter: its switch, the two scores out of 100 and what it has learned.
+QWidget* TMarrowbyForm::BuildLearnSettings(QWidget* page) {
+    auto* box = Named(new QGroupBox(QString::fromUtf8("学習ﾌｨﾙﾀ"), page), "GroupLearn");
+    CXLearnEnable = MakeCheckBox(box, "CXLearnEnable", CaptionLearnEnable);
+    EditLearnSpam = Named(new QLineEdit(box), "EditLearnSpam");
+    EditLearnUnsure = Named(new QLineEdit(box), "EditLearnUnsure");
+    LabelLearnCounts = Named(new QLabel(box), "LabelLearnCounts");
+    for (QLineEdit* edit : {EditLearnSpam, EditLearnUnsure})
+        edit->setMaximumWidth(80);
+    EditLearnSpam->setToolTip(QString::fromUtf8("ｽｺｱがこの値以上のﾒｯｾｰｼﾞをごみ箱へ移します"));
+    EditLearnUnsure->setToolTip(
+        QString::fromUtf8("ｽｺｱがこの値以上のﾒｯｾｰｼﾞは受信箱に残し、ｺﾒﾝﾄに 学習? と記します"));
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(CXLearnEnable, 0, 0, 1, 3);
+    grid->addWidget(MakeLabel(box, CaptionLearnSpam), 1, 0);
+    grid->addWidget(EditLearnSpam, 1, 1);
+    grid->addWidget(MakeLabel(box, "/ 100"), 1, 2);
+    grid->addWidget(MakeLabel(box, CaptionLearnUnsure), 2, 0);
+    grid->addWidget(EditLearnUnsure, 2, 1);
+    grid->addWidget(MakeLabel(box, "/ 100"), 2, 2);
+    grid->addWidget(LabelLearnCounts, 3, 0, 1, 4);
+    grid->setColumnStretch(3, 1);
+    return box;
 }
 
 QWidget* TMarrowbyForm::BuildSetupButtons() {
@@ -115,6 +149,12 @@ void TMarrowbyForm::RegisterSettingsItems() {
     DDX1->Add(std::make_unique<TDDXCheckBox>(Sjis(CaptionServerLog), CXServerLog, FServerLog));
     DDX1->Add(std::make_unique<TDDXCheckBox>(Sjis(CaptionPrecheckAttach), CXPrecheckAttach,
                                              FPrecheckAttach));
+    DDX1->Add(
+        std::make_unique<TDDXCheckBox>(Sjis(CaptionLearnEnable), CXLearnEnable, FLearnEnable));
+    DDX1->Add(
+        std::make_unique<TDDXInteger>(Sjis(CaptionLearnSpam), EditLearnSpam, FLearnSpam, 100, 0));
+    DDX1->Add(std::make_unique<TDDXInteger>(Sjis(CaptionLearnUnsure), EditLearnUnsure, FLearnUnsure,
+                                            100, 0));
 }
 
 void TMarrowbyForm::UploadSettings() {
@@ -126,6 +166,9 @@ void TMarrowbyForm::UploadSettings() {
     DDX1->Items(ItemClientLog).SetValue(FClientLog);
     DDX1->Items(ItemServerLog).SetValue(FServerLog);
     DDX1->Items(ItemPrecheckAttach).SetValue(FPrecheckAttach);
+    DDX1->Items(ItemLearnEnable).SetValue(FLearnEnable);
+    DDX1->Items(ItemLearnSpam).SetValue(FLearnSpam);
+    DDX1->Items(ItemLearnUnsure).SetValue(FLearnUnsure);
     DDX1->Upload();
 }
 
@@ -139,5 +182,9 @@ void TMarrowbyForm::ButtonSaveSetupClick() {
     FClientLog = DDX1->Items(ItemClientLog).AsBoolean();
     FServerLog = DDX1->Items(ItemServerLog).AsBoolean();
     FPrecheckAttach = DDX1->Items(ItemPrecheckAttach).AsBoolean();
+    FLearnEnable = DDX1->Items(ItemLearnEnable).AsBoolean();
+    FLearnSpam = DDX1->Items(ItemLearnSpam).AsInteger();
+    FLearnUnsure = DDX1->Items(ItemLearnUnsure).AsInteger();
+    ApplyLearnSettings();
     FMinuteCount = 0;
 }

@@ -1,5 +1,8 @@
 // The learning filter in the gateway: opened from the program folder, the
 // verdict's last step as set, problems with its database reported.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <filesystem>
 
@@ -62,6 +65,49 @@ TEST_F(FormTest, DamagedLearningDatabaseIsSetAsideAndLogged) {
     std::string comment;
     EXPECT_FALSE(a.FilterMessage(comment, spam));
     EXPECT_EQ(comment, "");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FormTest, SettingsPageShowsCountsAndSetsTheThresholds) {
+    TrainFolder(Folder());
+    {
+        auto form = ShownForm();
+        EXPECT_EQ(form->LabelLearnCounts->text(),
+                  QString::fromUtf8("学習済み: 迷惑ﾒｰﾙ 50 通、迷惑ﾒｰﾙではない 50 通"));
+        EXPECT_EQ(form->EditLearnSpam->text(), "90");
+        EXPECT_EQ(form->EditLearnUnsure->text(), "50");
+        EXPECT_TRUE(form->CXLearnEnable->isChecked());
+        form->EditLearnSpam->setText("95");
+        form->EditLearnUnsure->setText("60");
+        form->CXLearnEnable->setChecked(false);
+        form->ButtonSaveSetupClick();
+        EXPECT_DOUBLE_EQ(form->LearnFilter1->Settings.SpamThreshold, 0.95);
+        EXPECT_DOUBLE_EQ(form->LearnFilter1->Settings.UnsureThreshold, 0.6);
+        EXPECT_FALSE(form->LearnFilter1->Settings.Enabled);
+        form->CloseWithoutQuestion();
+    }
+    EXPECT_EQ(Setting("learnspam").toInt(), 95);
+    EXPECT_EQ(Setting("learnunsure").toInt(), 60);
+    EXPECT_FALSE(Setting("learnenable").toBool());
+
+    // A score over 100 is refused and changes nothing.
+    auto form = ShownForm(false);
+    form->EditLearnSpam->setText("150");
+    TMessageBoxAnswer answer;
+    answer.Arm(QMessageBox::Ok);
+    form->ButtonSaveSetupClick();
+    EXPECT_TRUE(answer.Seen);
+    EXPECT_DOUBLE_EQ(form->LearnFilter1->Settings.SpamThreshold, 0.95);
+}
+
+TEST_F(FormTest, UntrainedCountsSayWhenJudgingStarts) {
+    auto form = ShownForm();
+    EXPECT_EQ(form->LabelLearnCounts->text(),
+              QString::fromUtf8("学習済み: 迷惑ﾒｰﾙ 0 通、迷惑ﾒｰﾙではない 0 通 "
+                                "(それぞれ 50 通を学習すると判定を始めます)"));
 }
 
 } // namespace
