@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "app/marrowbyform.h"
+#include "learn/learnfilter.h"
 #include "ui/ddx.h"
 
 namespace {
@@ -60,6 +61,11 @@ void TMarrowbyForm::AppIdle() {
     ButtonOpen->setEnabled(selected);
     ButtonEditor->setEnabled(selected && !FEditor.empty());
     ButtonDelete->setEnabled(selected && !erasing);
+    const bool learning = selected && LearnFilter1->IsOpen();
+    for (QPushButton* command : {ButtonLearnSpam, ButtonLearnHam})
+        command->setEnabled(learning);
+    ActionLearnSpam->setEnabled(learning);
+    ActionLearnHam->setEnabled(learning);
     ButtonSaveSetup->setEnabled(DDX1->GetModified());
     ButtonFilter->setEnabled(!FBusy);
     ButtonAccount->setEnabled(!FBusy);

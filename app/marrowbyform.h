@@ -95,6 +95,8 @@ public:
     void ButtonDustFolderClick();
     void ButtonRestructClick();
     void ButtonDeleteClick();
+    void ButtonLearnSpamClick();
+    void ButtonLearnHamClick();
     void ButtonClearClick();
     void ButtonOpenClick();
     void ButtonEditorClick();
@@ -122,6 +124,12 @@ public:
     QPushButton* ButtonDustFolder;
     QPushButton* ButtonClear;
     QPushButton* ButtonDelete;
+    QPushButton* ButtonLearnSpam;
+    QPushButton* ButtonLearnHam;
+    // the list's context menu: the two learning commands
+    QMenu* PopupMenuMessages;
+    QAction* ActionLearnSpam;
+    QAction* ActionLearnHam;
     QPushButton* ButtonOpen;
     QPushButton* ButtonEditor;
     QTreeWidget* TVMultipart;
@@ -199,6 +207,7 @@ private:
     void BuildLayout();
     QWidget* BuildMessagePage();
     QWidget* BuildMessageButtons();
+    void BuildMessageMenu();
     QWidget* BuildViewer();
     QWidget* BuildInfoPage();
     QWidget* BuildRoutePage();
@@ -266,6 +275,9 @@ private:
     void ReportLearning(bool box);
     // The numbers of messages learned, on the settings page.
     void ShowLearnCounts();
+    // the learning commands of the list (messagelearn.cpp)
+    void LearnSelected(bool spam);
+    void RestoreToInbox(int row, TMBXItem& entry);
     // The delete command's part for an inbox entry kept on the server of the
     // account at accountIndex: an erase thread deletes it there by its UIDL.
     void EraseOnServer(int accountIndex, TMBXItem& entry);

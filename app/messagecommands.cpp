@@ -2,7 +2,9 @@
 // the selection of a message and of one of its parts. A new command of the
 // list is its button in BuildMessageButtons, one line here and its rule in
 // AppIdle.
+#include <QAction>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeView>
@@ -20,6 +22,8 @@ void TMarrowbyForm::ConnectMessageCommands() {
         {ButtonOpen, &TMarrowbyForm::ButtonOpenClick},
         {ButtonEditor, &TMarrowbyForm::ButtonEditorClick},
         {ButtonDelete, &TMarrowbyForm::ButtonDeleteClick},
+        {ButtonLearnSpam, &TMarrowbyForm::ButtonLearnSpamClick},
+        {ButtonLearnHam, &TMarrowbyForm::ButtonLearnHamClick},
         {ButtonCopyIP, &TMarrowbyForm::ButtonCopyIPClick},
         {ButtonCopyHost, &TMarrowbyForm::ButtonCopyHostClick},
         {ButtonSave, &TMarrowbyForm::ButtonSaveClick},
@@ -28,6 +32,14 @@ void TMarrowbyForm::ConnectMessageCommands() {
     };
     for (const auto& [button, handler] : commands)
         connect(button, &QAbstractButton::clicked, this, handler);
+    connect(ActionLearnSpam, &QAction::triggered, this, &TMarrowbyForm::ButtonLearnSpamClick);
+    connect(ActionLearnHam, &QAction::triggered, this, &TMarrowbyForm::ButtonLearnHamClick);
+    connect(LVMessages, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (!LVMessages->indexAt(at).isValid()) return;
+        LVMessages->setCurrentIndex(LVMessages->indexAt(at));
+        AppIdle();
+        PopupMenuMessages->popup(LVMessages->viewport()->mapToGlobal(at));
+    });
 
     connect(LVMessages->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected) {

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
@@ -14,6 +15,13 @@
 #include "ui/widgetmaker.h"
 
 namespace {
+
+// The learning commands, as buttons and in the list's context menu.
+const char* const kLearnSpamCaption = "迷惑ﾒｰﾙとして学習";
+const char* const kLearnSpamHint = "選択されたﾒｯｾｰｼﾞを迷惑ﾒｰﾙとして学習し、ごみ箱へ移します";
+const char* const kLearnHamCaption = "迷惑ﾒｰﾙではない";
+const char* const kLearnHamHint =
+    "選択されたﾒｯｾｰｼﾞを迷惑ﾒｰﾙではないと学習し、ごみ箱にあれば受信箱へ戻します";
 
 struct TColumn {
     const char* Caption;
@@ -100,14 +108,30 @@ QWidget* TMarrowbyForm::BuildMessageButtons() {
     ButtonEditor =
         MakeButton(row, "ButtonEditor", "ｴﾃﾞｨﾀ(&E)", "選択されたﾒｯｾｰｼﾞをｴﾃﾞｨﾀで開きます");
     ButtonDelete = MakeButton(row, "ButtonDelete", "削除(&D)", "選択されたﾒｯｾｰｼﾞを削除します");
+    ButtonLearnSpam = MakeButton(row, "ButtonLearnSpam", kLearnSpamCaption, kLearnSpamHint);
+    ButtonLearnHam = MakeButton(row, "ButtonLearnHam", kLearnHamCaption, kLearnHamHint);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     for (QWidget* button : {ButtonRecvFolder, ButtonDustFolder, ButtonClear})
         layout->addWidget(button);
     layout->addStretch();
-    for (QWidget* button : {ButtonOpen, ButtonEditor, ButtonDelete})
+    for (QWidget* button :
+         {ButtonLearnSpam, ButtonLearnHam, ButtonOpen, ButtonEditor, ButtonDelete})
         layout->addWidget(button);
+    BuildMessageMenu();
     return row;
+}
+
+// The list's context menu, at the row under the pointer.
+void TMarrowbyForm::BuildMessageMenu() {
+    PopupMenuMessages = Named(new QMenu(this), "PopupMenuMessages");
+    ActionLearnSpam = Named(PopupMenuMessages->addAction(QString::fromUtf8(kLearnSpamCaption)),
+                            "ActionLearnSpam");
+    ActionLearnHam =
+        Named(PopupMenuMessages->addAction(QString::fromUtf8(kLearnHamCaption)), "ActionLearnHam");
+    ActionLearnSpam->setToolTip(QString::fromUtf8(kLearnSpamHint));
+    ActionLearnHam->setToolTip(QString::fromUtf8(kLearnHamHint));
+    LVMessages->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
 QWidget* TMarrowbyForm::BuildViewer() {

@@ -204,36 +204,35 @@ bool TLearnDatabase::Step(sqlite3_stmt* statement, bool& row) {
     return Fail(code);
 }
 
-std::optional<TTokenCounts> TLearnDatabase::MessageCounts() {
+// The first row of a query of two integer columns (the second 0 when there
+// is one); nothing when it fails.
+std::optional<TTokenCounts> TLearnDatabase::QueryRow(const char* sql) {
     if (!FDb) return std::nullopt;
     sqlite3_stmt* read = nullptr;
-    int code = sqlite3_prepare_v2(FDb, "SELECT spam, ham FROM totals", -1, &read, nullptr);
+    int code = sqlite3_prepare_v2(FDb, sql, -1, &read, nullptr);
     if (code != SQLITE_OK) {
         Fail(code);
         return std::nullopt;
     }
     bool row = false;
-    std::optional<TTokenCounts> counts;
+    std::optional<TTokenCounts> values;
     if (Step(read, row))
-        counts = row ? TTokenCounts{sqlite3_column_int64(read, 0), sqlite3_column_int64(read, 1)}
-                     : TTokenCounts{};
+        values =
+            row ? TTokenCounts{sqlite3_column_int64(read, 0),
+                               sqlite3_column_count(read) > 1 ? sqlite3_column_int64(read, 1) : 0}
+                : TTokenCounts{};
     Finalize(read);
-    return counts;
+    return values;
+}
+
+std::optional<TTokenCounts> TLearnDatabase::MessageCounts() {
+    return QueryRow("SELECT spam, ham FROM totals");
 }
 
 std::optional<std::int64_t> TLearnDatabase::TokenCount() {
-    if (!FDb) return std::nullopt;
-    sqlite3_stmt* read = nullptr;
-    int code = sqlite3_prepare_v2(FDb, "SELECT count(*) FROM tokens", -1, &read, nullptr);
-    if (code != SQLITE_OK) {
-        Fail(code);
-        return std::nullopt;
-    }
-    bool row = false;
-    std::optional<std::int64_t> count;
-    if (Step(read, row)) count = row ? sqlite3_column_int64(read, 0) : 0;
-    Finalize(read);
-    return count;
+    std::optional<TTokenCounts> count = QueryRow("SELECT count(*) FROM tokens");
+    if (!count) return std::nullopt;
+    return count->Spam;
 }
 
 // Empties the cache when another connection committed since it was filled

@@ -74,6 +74,7 @@ private:
     bool ChangeCounts(const std::vector<std::int64_t>& tokens, bool spam, int delta);
     bool Step(sqlite3_stmt* statement, bool& row);
     bool ReadCounts(std::int64_t token, TTokenCounts& counts);
+    std::optional<TTokenCounts> QueryRow(const char* sql);
     bool RefreshCache();
 
     std::string FPath;

@@ -37,7 +37,8 @@ double CombineProbabilities(std::span<const double> probabilities) {
     int degrees = 2 * static_cast<int>(probabilities.size());
     double spam = 1.0 - ChiSquareQ(-2.0 * logSpam, degrees);
     double ham = 1.0 - ChiSquareQ(-2.0 * logHam, degrees);
-    return (spam - ham + 1.0) / 2.0;
+    double weight = std::min(1.0, double(probabilities.size()) / robinson::FullEvidenceClues);
+    return 0.5 + weight * (spam - ham) / 2.0;
 }
 
 void SelectClues(std::vector<TClue>& clues) {

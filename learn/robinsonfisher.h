@@ -23,6 +23,10 @@ constexpr double UnknownStrength = 0.45;
 constexpr double MinimumDeviation = 0.4;
 // The strongest tokens of a message that are combined.
 constexpr std::size_t MaxClues = 150;
+// Clues that make full evidence: a score from fewer is drawn towards 0.5 in
+// proportion, so that a message the filter knows almost nothing of (three
+// tokens of a short note) is at most unsure, never rejected.
+constexpr std::size_t FullEvidenceClues = 8;
 
 } // namespace robinson
 
@@ -42,6 +46,7 @@ double ChiSquareQ(double chi2, int degrees);
 
 // Fisher's combining of token beliefs: 0 ham, 1 spam, 0.5 no evidence either
 // way (also when there are no beliefs, or both sides are strong: unsure).
+// Fewer than FullEvidenceClues beliefs weigh less (see there).
 double CombineProbabilities(std::span<const double> probabilities);
 
 // One token of a message with its belief, for the score and its explanation

@@ -38,6 +38,11 @@ TEST(RobinsonFisher, CombiningAndClues) {
     std::vector<double> mixed(10, 0.99);
     mixed.insert(mixed.end(), 10, 0.01);
     EXPECT_NEAR(CombineProbabilities(mixed), 0.5, 1e-9);
+    // Three strong clues alone are no full evidence: unsure at most.
+    const double few = CombineProbabilities(std::vector<double>(3, 0.999));
+    EXPECT_GT(few, 0.6);
+    EXPECT_LT(few, 0.9);
+    EXPECT_GT(CombineProbabilities(std::vector<double>(robinson::FullEvidenceClues, 0.999)), 0.99);
 
     std::vector<TClue> clues{{"mild", 0.6}, {"ham", 0.02}, {"spam", 0.999}, {"edge", 0.95}};
     SelectClues(clues);
