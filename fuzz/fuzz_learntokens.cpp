@@ -16,7 +16,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
-    TMultipartMessage message;
+    static TMultipartMessage message; // its patterns are compiled once
     message.Create(text);
     if (MessageTokens(message, true).Hashes.size() > learnlimits::MaxTokens) std::abort();
     TTokenSet tokens(true);
