@@ -30,8 +30,8 @@ std::optional<TPatternError> KeywordPatternError(std::string_view keyword, bool 
     if (!regular) return std::nullopt;
     // Compiled as the rule compiles it: by characters, so that a character
     // whose second byte is a backslash is no escape.
-    return ErrorOf(keyword, TRegexpObj::Characters | (caseless ? TRegexpObj::Caseless : 0),
-                   keyword, 0);
+    return ErrorOf(keyword, TRegexpObj::Characters | (caseless ? TRegexpObj::Caseless : 0), keyword,
+                   0);
 }
 
 std::optional<TPatternError> HeaderNamePatternError(std::string_view name) {

@@ -42,9 +42,15 @@ std::string ClientLogPath(std::string_view folder, std::string_view host, TDateT
     std::string name(host);
     for (char& c : name)
         if (c == '/' || static_cast<unsigned char>(c) < 0x20) c = '_';
-    if (name.empty() || name.starts_with(".")) name.insert(0, "_");
-    return platform::IncludeTrailingSeparator(folder) + "c" + stamp + name + "-" +
-           std::to_string(session) + ".log";
+    std::string path = platform::IncludeTrailingSeparator(folder);
+    path += 'c';
+    path += stamp;
+    if (name.empty() || name.starts_with('.')) path += '_';
+    path += name;
+    path += '-';
+    path += std::to_string(session);
+    path += ".log";
+    return path;
 }
 
 TCustomPop3ClientThread::TCustomPop3ClientThread(bool createSuspended, std::string host, int port,

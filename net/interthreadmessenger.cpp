@@ -33,23 +33,23 @@ TInterThreadMessenger::TInterThreadMessenger(std::uint32_t windowMessage,
 namespace {
 
 // The block of the given parts: the header, the parts one after another and
-// the zero padding; the data bytes are written once, never zero-filled first.
+// the zero padding up to the next multiple of eight.
 platform::TDataBlock BlockOf(platform::TThreadId thread, bool flag,
                              std::span<const std::string_view> parts) {
     std::size_t n = 0;
     for (std::string_view part : parts)
         n += part.size();
-    platform::TDataBlock block;
-    block.reserve(HeaderSize + n + (8 - n % 8));
-    block.resize(HeaderSize, 0);
+    platform::TDataBlock block(HeaderSize + n + (8 - n % 8), 0);
     std::uint32_t id = thread;
     auto size = static_cast<std::int32_t>(n);
     std::memcpy(block.data(), &id, 4);
     block[4] = flag ? 1 : 0;
     std::memcpy(block.data() + 8, &size, 4);
-    for (std::string_view part : parts)
-        block.insert(block.end(), part.begin(), part.end());
-    block.resize(HeaderSize + n + (8 - n % 8), 0);
+    std::size_t at = HeaderSize;
+    for (std::string_view part : parts) {
+        std::memcpy(block.data() + at, part.data(), part.size());
+        at += part.size();
+    }
     return block;
 }
 

@@ -113,8 +113,10 @@ const TRuleList* FindList(std::string_view name) {
 // The rule's line of the listing: list, number from 1, the dialog's columns.
 std::string ListingLine(const TRuleList& list, int index, const TMessageFilter& filter) {
     std::string line = std::string(list.Name) + "\t" + std::to_string(index + 1);
-    for (const std::string& text : FilterRowTexts(filter))
-        line += "\t" + platform::Cp932ToUtf8(text);
+    for (const std::string& text : FilterRowTexts(filter)) {
+        line += '\t';
+        line += platform::Cp932ToUtf8(text);
+    }
     return line;
 }
 
@@ -125,7 +127,10 @@ struct TRefusal {
 };
 
 std::string Quoted(const std::string& cp932) {
-    return "\"" + platform::Cp932ToUtf8(cp932) + "\"";
+    std::string quoted = "\"";
+    quoted += platform::Cp932ToUtf8(cp932);
+    quoted += '"';
+    return quoted;
 }
 
 std::optional<TRefusal> PatternRefusal(std::string_view what, const std::string& text,

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <algorithm>
 
@@ -8,28 +7,15 @@
 #include "learntesthelp.h"
 #include "message/multipartmessage.h"
 #include "platform/text.h"
+#include "tests/support/jistext.h"
 
 namespace {
-
-// UTF-8 text in ISO-2022-JP.
-std::string Iso2022Jp(std::string utf8) {
-    iconv_t cd = iconv_open("ISO-2022-JP", "UTF-8");
-    std::string out(utf8.size() * 4 + 16, '\0');
-    char* in = utf8.data();
-    char* to = out.data();
-    std::size_t inLeft = utf8.size(), outLeft = out.size();
-    iconv(cd, &in, &inLeft, &to, &outLeft);
-    iconv(cd, nullptr, nullptr, &to, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
 
 // A Japanese message in ISO-2022-JP, as Japanese mail is sent.
 std::string Japanese(std::string_view subject, std::string_view body) {
     return learntest::Crlf("From: info@shop.example\nSubject: " + std::string(subject) +
                            "\nContent-Type: text/plain; charset=iso-2022-jp\n\n") +
-           Iso2022Jp(std::string(body)) + "\r\n";
+           jistext::Jis(std::string(body)) + "\r\n";
 }
 
 double ScoreOf(TLearnFilter& filter, const std::string& text) {

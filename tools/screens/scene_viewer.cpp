@@ -8,7 +8,6 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <cstdio>
-#include <iconv.h>
 #include <string>
 #include <vector>
 
@@ -19,37 +18,24 @@
 #include "platform/file.h"
 #include "store/pop3accountlist.h"
 #include "store/storelayout.h"
+#include "tests/support/jistext.h"
 #include "tools/screens/screens.h"
 #include "ui/widgettext.h"
 
 namespace {
-
-// One line of UTF-8 text as ISO-2022-JP, back in ASCII at its end.
-std::string Jis(const std::string& utf8) {
-    iconv_t cd = iconv_open("ISO-2022-JP", "UTF-8");
-    std::string out(utf8.size() * 4 + 8, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    char* to = out.data();
-    std::size_t inLeft = utf8.size(), outLeft = out.size();
-    iconv(cd, &in, &inLeft, &to, &outLeft);
-    iconv(cd, nullptr, nullptr, &to, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
 
 std::string Word(const char* charset, const std::string& bytes) {
     return std::string("=?") + charset + "?B?" + Base64Encode(bytes) + "?=";
 }
 
 std::string JisWord(const std::string& utf8) {
-    return Word("ISO-2022-JP", Jis(utf8));
+    return Word("ISO-2022-JP", jistext::Jis(utf8));
 }
 
 std::string JisBody(const std::vector<std::string>& lines) {
     std::string body;
     for (const std::string& line : lines)
-        body += Jis(line) + "\r\n";
+        body += jistext::Jis(line) + "\r\n";
     return body;
 }
 
