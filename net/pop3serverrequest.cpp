@@ -86,14 +86,15 @@ TPop3ServerRequests::TReply TPop3ServerRequests::Pass(const TLines& lines) {
     if (lines.size() < 2) return Refusal;
     std::string password = PassArgument(lines[0]);
     if (password.empty()) return Refusal;
-    return Login(lines[1], [&](const TPop3AccountItem& a) { return a.Password == password; });
+    return Login(lines[1],
+                 [&](const TPop3AccountItem& a) { return LocalLoginPassword(a) == password; });
 }
 
 TPop3ServerRequests::TReply TPop3ServerRequests::Apop(const TLines& lines, const TLines& words) {
     if (lines.size() < 2 || words.size() < 3) return Refusal;
     const std::string &timeStamp = lines[1], &digest = words[2];
     return Login(words[1], [&](const TPop3AccountItem& a) {
-        return digest == TMD5Digest::Digest("<" + timeStamp + ">" + a.Password);
+        return digest == TMD5Digest::Digest("<" + timeStamp + ">" + LocalLoginPassword(a));
     });
 }
 
@@ -101,7 +102,9 @@ TPop3ServerRequests::TReply
 TPop3ServerRequests::Login(std::string_view localUser,
                            const std::function<bool(const TPop3AccountItem&)>& proof) {
     TPop3AccountItem* account = Account(localUser);
-    if (!account || !proof(*account)) return Refusal;
+    // Without a password to check (a remote sign-in kept out of the file and
+    // no local password set) nobody logs in.
+    if (!account || LocalLoginPassword(*account).empty() || !proof(*account)) return Refusal;
     // RFC 2449: the client can tell the user the mailbox is busy, not the password wrong.
     if (!account->Lock()) return {true, false, "[IN-USE] the mailbox is in use by another session"};
     TLines lines{std::string(localUser), account->Mailbox.Path};

@@ -31,6 +31,19 @@ platform::TTlsMode ReadSecurity(const std::string& item) {
     return platform::TTlsMode::Implicit;
 }
 
+// Items 10 and 12: a number within the enumeration, else the default (the
+// password of the file, which is then empty: the login fails and says so).
+template <class TEnum>
+TEnum ReadChoice(const std::string& item, TEnum last) {
+    const int value = StrToIntDef(item, 0);
+    return value >= 0 && value <= static_cast<int>(last) ? static_cast<TEnum>(value) : TEnum{};
+}
+
+template <class TEnum>
+std::string WriteChoice(TEnum value) {
+    return value == TEnum{} ? std::string() : std::to_string(static_cast<int>(value));
+}
+
 // The items after the seventh, in file order; a later item is added here
 // and in CopyLaterItems.
 struct TLaterItem {
@@ -43,6 +56,18 @@ const TLaterItem kLaterItems[] = {
      [](TPop3AccountItemBase& a, const std::string& item) { a.Security = ReadSecurity(item); }},
     {[](const TPop3AccountItemBase& a) { return a.Fingerprint; },
      [](TPop3AccountItemBase& a, const std::string& item) { a.Fingerprint = item; }},
+    {[](const TPop3AccountItemBase& a) { return WriteChoice(a.SignIn); },
+     [](TPop3AccountItemBase& a, const std::string& item) {
+         a.SignIn = ReadChoice(item, TSignInMethod::XOAuth2);
+     }},
+    {[](const TPop3AccountItemBase& a) { return a.SecretCommand; },
+     [](TPop3AccountItemBase& a, const std::string& item) { a.SecretCommand = item; }},
+    {[](const TPop3AccountItemBase& a) { return WriteChoice(a.PasswordStore); },
+     [](TPop3AccountItemBase& a, const std::string& item) {
+         a.PasswordStore = ReadChoice(item, TPasswordStore::Command);
+     }},
+    {[](const TPop3AccountItemBase& a) { return a.LocalPassword; },
+     [](TPop3AccountItemBase& a, const std::string& item) { a.LocalPassword = item; }},
 };
 
 } // namespace
@@ -77,6 +102,19 @@ void TPop3AccountItemBase::Assign(const TPop3AccountItemBase& other) {
 void TPop3AccountItemBase::CopyLaterItems(const TPop3AccountItemBase& other) {
     Security = other.Security;
     Fingerprint = other.Fingerprint;
+    SignIn = other.SignIn;
+    SecretCommand = other.SecretCommand;
+    PasswordStore = other.PasswordStore;
+    LocalPassword = other.LocalPassword;
+}
+
+bool PasswordInFile(const TPop3AccountItemBase& account) {
+    return account.SignIn == TSignInMethod::Password &&
+           account.PasswordStore == TPasswordStore::File;
+}
+
+const std::string& LocalLoginPassword(const TPop3AccountItemBase& account) {
+    return PasswordInFile(account) ? account.Password : account.LocalPassword;
 }
 
 std::string TPop3AccountItemBase::GetFolder() const {
@@ -87,8 +125,13 @@ std::string TPop3AccountItemBase::GetFolder() const {
 }
 
 std::string TPop3AccountItemBase::GetCSV() const {
-    std::vector<std::string> items{
-        Name, UserID, Password, Host, std::to_string(Port), APOP ? "1" : "0", Stay ? "1" : "0"};
+    std::vector<std::string> items{Name,
+                                   UserID,
+                                   PasswordInFile(*this) ? Password : std::string(),
+                                   Host,
+                                   std::to_string(Port),
+                                   APOP ? "1" : "0",
+                                   Stay ? "1" : "0"};
     for (const TLaterItem& later : kLaterItems)
         items.push_back(later.Write(*this));
     while (items.size() > kAccountItems + 1 && items.back().empty()) // empty ones at the end

@@ -15,6 +15,13 @@
 
 class TPop3AccountList;
 
+// How the account signs in to its server (item 10): with a password (USER/PASS
+// or APOP), or with an OAuth 2.0 access token through SASL XOAUTH2.
+enum class TSignInMethod { Password = 0, XOAuth2 = 1 };
+// Where the password lives (item 12): in "accounts.dat", in the desktop's
+// secret store, or printed by the account's command.
+enum class TPasswordStore { File = 0, Secret = 1, Command = 2 };
+
 class TPop3AccountItemBase {
 public:
     static constexpr std::int32_t DefaultPort = 110;
@@ -36,8 +43,10 @@ public:
     // Base folder of the owner + "mbx." + Name, no trailing separator.
     std::string GetFolder() const;
     // The account-file line: the seven items, port in decimal, flags "1"/"0",
-    // then the later items: security ("0", "1", "2") and the fingerprint
-    // (left off when empty, as any empty item at the end after the eighth).
+    // then the later items: security ("0", "1", "2"), the fingerprint, the
+    // sign-in method, the command, the password store and the local password
+    // (a default is written empty, and empty items at the end after the
+    // eighth are left off). A password kept elsewhere is written empty.
     std::string GetCSV() const;
 
     // A missing file gives an empty checklist.
@@ -84,6 +93,14 @@ public:
     // default, so files of earlier versions load unchanged.
     platform::TTlsMode Security = platform::TTlsMode::None; // item 8
     std::string Fingerprint; // item 9: a pinned SHA-256 fingerprint, empty for none
+    TSignInMethod SignIn = TSignInMethod::Password; // item 10
+    // Item 11: the command line that prints the access token (XOAUTH2) or
+    // the password (PasswordStore Command), run without a shell.
+    std::string SecretCommand;
+    TPasswordStore PasswordStore = TPasswordStore::File; // item 12
+    // Item 13: the password of the local server's login when Password is not
+    // the remote one kept in the file.
+    std::string LocalPassword;
     TStringList Checklist;
     TStringList PrevChecklist;
     TStringList Confirmed; // remembered by the running session, in server order
@@ -111,6 +128,12 @@ private:
     std::unordered_set<std::string> FConfirmed;
     bool FIndexed = false;
 };
+
+// Whether the account signs in with the password of "accounts.dat".
+bool PasswordInFile(const TPop3AccountItemBase& account);
+// The password the local server's login checks: the remote password when it
+// is kept in the file, otherwise the local password (empty: no login).
+const std::string& LocalLoginPassword(const TPop3AccountItemBase& account);
 
 class TPop3AccountItem : public TPop3AccountItemBase {
 public:

@@ -119,6 +119,44 @@ TEST_F(Pop3ServerRequestsTest, LoginLocksTheAccountUntilItsSessionEnds) {
     EXPECT_TRUE(Alice->IsLocked());
 }
 
+// An account whose remote password is not the one of the file (a token, the
+// secret store, a command) lets the mail client in with its local password
+// only; without one nobody logs in.
+TEST_F(Pop3ServerRequestsTest, AccountsSignedInElsewhereCheckTheLocalPassword) {
+    const std::string stamp = "1234.0000@host";
+    auto apop = [&](const std::string& password) {
+        return "APOP alice " + TMD5Digest::Digest("<" + stamp + ">" + password) + "\r\n" + stamp;
+    };
+    struct TCase {
+        TSignInMethod Method;
+        TPasswordStore Store;
+        std::string Local, Tried;
+        bool Admitted;
+    } cases[] = {
+        {TSignInMethod::Password, TPasswordStore::File, "local", "secret", true},
+        {TSignInMethod::Password, TPasswordStore::File, "local", "local", false},
+        {TSignInMethod::XOAuth2, TPasswordStore::File, "local", "local", true},
+        {TSignInMethod::XOAuth2, TPasswordStore::File, "local", "secret", false},
+        {TSignInMethod::Password, TPasswordStore::Secret, "local", "local", true},
+        {TSignInMethod::Password, TPasswordStore::Secret, "local", "secret", false},
+        {TSignInMethod::Password, TPasswordStore::Command, "", "secret", false},
+        {TSignInMethod::XOAuth2, TPasswordStore::File, "", "secret", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Tried + " " + c.Local);
+        Alice->SignIn = c.Method;
+        Alice->PasswordStore = c.Store;
+        Alice->LocalPassword = c.Local;
+        EXPECT_EQ(Handle(TCode::rqPass, "PASS " + c.Tried + "\r\nalice").Flag, c.Admitted);
+        Handle(TCode::rqDisconnect, "alice");
+        EXPECT_EQ(Handle(TCode::rqApop, apop(c.Tried)).Flag, c.Admitted);
+        Handle(TCode::rqDisconnect, "alice");
+    }
+    Alice->SignIn = TSignInMethod::XOAuth2;
+    Alice->LocalPassword.clear();
+    EXPECT_FALSE(Handle(TCode::rqApop, apop("")).Flag);
+}
+
 TEST_F(Pop3ServerRequestsTest, QuitRemovesTheListedUidsOfTheLoginsAccount) {
     std::string path1 = Alice->Mailbox.GetMessages(0)->GetPath();
     struct TCase {

@@ -87,6 +87,50 @@ TEST_F(AccountListTest, SecurityAndFingerprintItems) {
     }
 }
 
+// Items 10 to 13: the sign-in method, the command, the password store and
+// the local password. Defaults are written empty, so lines without them are
+// written as before; a password kept elsewhere never reaches the file.
+TEST_F(AccountListTest, SignInItems) {
+    using M = TSignInMethod;
+    using S = TPasswordStore;
+    struct Case {
+        std::string line;
+        M method;
+        std::string command;
+        S store;
+        std::string local, written;
+        bool inFile;
+        std::string localLogin;
+    } cases[] = {
+        {"n,u,p,h,110,0,0", M::Password, "", S::File, "", "n,u,p,h,110,0,0,0", true, "p"},
+        {"n,u,p,h,995,0,0,1,,0,,0,", M::Password, "", S::File, "", "n,u,p,h,995,0,0,1", true, "p"},
+        {R"(n,u,,h,995,0,0,1,,1,"tok --user 'a b'",,lp)", M::XOAuth2, "tok --user 'a b'", S::File,
+         "lp", R"(n,u,,h,995,0,0,1,,1,"tok --user 'a b'",,lp)", false, "lp"},
+        {"n,u,p,h,110,0,0,0,,,,1,lp", M::Password, "", S::Secret, "lp", "n,u,,h,110,0,0,0,,,,1,lp",
+         false, "lp"},
+        {"n,u,p,h,110,0,0,0,,0,pass-cmd,2", M::Password, "pass-cmd", S::Command, "",
+         "n,u,,h,110,0,0,0,,,pass-cmd,2", false, ""},
+        {"n,u,p,h,110,0,0,0,,7,,x", M::Password, "", S::File, "", "n,u,p,h,110,0,0,0", true, "p"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        TPop3AccountItem a(&list, c.line);
+        EXPECT_EQ(a.SignIn, c.method);
+        EXPECT_EQ(a.SecretCommand, c.command);
+        EXPECT_EQ(a.PasswordStore, c.store);
+        EXPECT_EQ(a.LocalPassword, c.local);
+        EXPECT_EQ(PasswordInFile(a), c.inFile);
+        EXPECT_EQ(LocalLoginPassword(a), c.localLogin);
+        EXPECT_EQ(a.GetCSV(), c.written);
+        TPop3AccountItem copy(&list, &a);
+        EXPECT_EQ(copy.GetCSV(), c.written);
+        TPop3AccountItem assigned(&list);
+        assigned.Assign(a);
+        EXPECT_EQ(assigned.GetCSV(), c.written);
+        EXPECT_EQ(LocalLoginPassword(assigned), c.localLogin);
+    }
+}
+
 TEST_F(AccountListTest, SaveAndLoadKeepAccountsChecklistsAndMailboxes) {
     const std::string passwords[] = {"plain", "with blank", "a,b", "q\"uote", " lead"};
     int n = 0;

@@ -61,11 +61,14 @@ TEST_F(ToolStore, AccountsAddListAndRemove) {
 
     ToolRun list = Tool({"accounts", "--folder", dir});
     EXPECT_EQ(list.Status, 0);
-    EXPECT_EQ(list.Out,
-              "{\"name\":\"home\",\"host\":\"pop.example\",\"port\":995,\"user\":\"taro\","
-              "\"apop\":true,\"stay\":false,\"security\":\"none\",\"fingerprint\":null}\n"
-              "{\"name\":\"work\",\"host\":\"pop.example\",\"port\":110,\"user\":\"taro\","
-              "\"apop\":false,\"stay\":true,\"security\":\"none\",\"fingerprint\":null}\n");
+    EXPECT_EQ(
+        list.Out,
+        "{\"name\":\"home\",\"host\":\"pop.example\",\"port\":995,\"user\":\"taro\","
+        "\"apop\":true,\"stay\":false,\"security\":\"none\",\"fingerprint\":null"
+        ",\"signin\":\"password\",\"command\":null,\"store\":\"file\",\"localpassword\":false}\n"
+        "{\"name\":\"work\",\"host\":\"pop.example\",\"port\":110,\"user\":\"taro\","
+        "\"apop\":false,\"stay\":true,\"security\":\"none\",\"fingerprint\":null"
+        ",\"signin\":\"password\",\"command\":null,\"store\":\"file\",\"localpassword\":false}\n");
     EXPECT_EQ(list.Out.find("se cret"), std::string::npos);
     EXPECT_EQ(*platform::ReadFile(Msgbox() + "accounts.dat"),
               "home,taro,\"se cret\",pop.example,995,1,0,0\r\n"
@@ -102,10 +105,10 @@ TEST_F(ToolStore, AccountsAddWithTls) {
                   "own,taro,\"se cret\",pop.example,1995,0,0,1\r\n");
     std::string list = Tool({"accounts", "--folder", dir}).Out;
     EXPECT_NE(list.find("\"port\":995,\"user\":\"taro\",\"apop\":false,\"stay\":false,"
-                        "\"security\":\"tls\",\"fingerprint\":null}"),
+                        "\"security\":\"tls\",\"fingerprint\":null,"),
               std::string::npos)
         << list;
-    EXPECT_NE(list.find("\"security\":\"starttls\",\"fingerprint\":\"" + fp + "\"}"),
+    EXPECT_NE(list.find("\"security\":\"starttls\",\"fingerprint\":\"" + fp + "\","),
               std::string::npos)
         << list;
 
@@ -120,6 +123,82 @@ TEST_F(ToolStore, AccountsAddWithTls) {
     };
     for (const auto& c : refused) {
         ToolRun run = AddAccount("bad", c.extra);
+        EXPECT_EQ(run.Status, 2) << c.message;
+        EXPECT_EQ(run.Err, "marrowby-tool accounts add: " + c.message + "\n");
+    }
+    EXPECT_EQ(Tool({"accounts", "--folder", dir}).Out.find("\"name\":\"bad\""), std::string::npos);
+}
+
+// The sign-in options: what each way writes to the file (never a password
+// kept elsewhere), what the listing shows (never a secret), and refusals.
+TEST_F(ToolStore, AccountsAddSignIn) {
+    auto add = [&](const std::string& name, TToolArgs extra) {
+        TToolArgs args = {"accounts", "--folder",    dir,      "add", name,
+                          "--host",   "pop.example", "--user", "taro"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Tool(args);
+    };
+    ASSERT_EQ(add("oauth", {"--tls", "--sign-in", "xoauth2", "--command", "get-token 'taro x'",
+                            "--local-password", "loc al"})
+                  .Status,
+              0);
+    ASSERT_EQ(add("cmd", {"--password-store", "command", "--command", "pass show pop",
+                          "--local-password", "l2"})
+                  .Status,
+              0);
+    ASSERT_EQ(add("file", {"--password-store", "file", "--password", "pw"}).Status, 0);
+    EXPECT_EQ(*platform::ReadFile(Msgbox() + "accounts.dat"),
+              "oauth,taro,,pop.example,995,0,0,1,,1,\"get-token 'taro x'\",,\"loc al\"\r\n"
+              "cmd,taro,,pop.example,110,0,0,0,,,\"pass show pop\",2,l2\r\n"
+              "file,taro,pw,pop.example,110,0,0,0\r\n");
+    std::string list = Tool({"accounts", "--folder", dir}).Out;
+    EXPECT_NE(list.find("\"signin\":\"xoauth2\",\"command\":\"get-token 'taro x'\","
+                        "\"store\":\"file\",\"localpassword\":true}"),
+              std::string::npos)
+        << list;
+    EXPECT_NE(list.find("\"signin\":\"password\",\"command\":\"pass show pop\","
+                        "\"store\":\"command\",\"localpassword\":true}"),
+              std::string::npos)
+        << list;
+    for (const char* secret : {"loc al", "l2", "pw"})
+        EXPECT_EQ(list.find(secret), std::string::npos) << secret;
+
+    // No secret service on this bus: the account is not added.
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + dir + "/no-bus").c_str(), 1);
+    ToolRun secret =
+        add("kept", {"--password-store", "secret", "--password", "pw", "--local-password", "l"});
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    EXPECT_EQ(secret.Status, 1);
+    EXPECT_NE(secret.Err.find("secret store"), std::string::npos) << secret.Err;
+    EXPECT_FALSE(platform::DirectoryExists(Msgbox() + "mbx.kept"));
+
+    struct Case {
+        TToolArgs extra;
+        std::string message;
+    } refused[] = {
+        {{"--sign-in", "oauth"}, "--sign-in must be password or xoauth2"},
+        {{"--password-store", "wallet"}, "--password-store must be file, secret or command"},
+        {{"--sign-in", "xoauth2", "--command", "t", "--local-password", "l"},
+         "--sign-in xoauth2 needs --tls or --starttls"},
+        {{"--tls", "--sign-in", "xoauth2", "--command", "t"},
+         "--local-password is required with this sign-in"},
+        {{"--tls", "--sign-in", "xoauth2", "--command", "t", "--local-password", "l", "--password",
+          "p"},
+         "--password does not apply to this sign-in"},
+        {{"--tls", "--sign-in", "xoauth2", "--password-store", "secret"},
+         "--password-store is for --sign-in password"},
+        {{"--tls", "--sign-in", "xoauth2", "--command", "'t", "--local-password", "l"},
+         "--command has an unclosed quote or no word"},
+        {{"--password-store", "command", "--command", "t", "--local-password", "l\tx"},
+         "--local-password may not hold control characters"},
+        {{"--password-store", "secret", "--local-password", "l"},
+         "--password is required with this sign-in"},
+        {{"--password", "p", "--local-password", "l"},
+         "--local-password does not apply to this sign-in"},
+        {{}, "--password is required with this sign-in"},
+    };
+    for (const auto& c : refused) {
+        ToolRun run = add("bad", c.extra);
         EXPECT_EQ(run.Status, 2) << c.message;
         EXPECT_EQ(run.Err, "marrowby-tool accounts add: " + c.message + "\n");
     }
