@@ -88,6 +88,7 @@ bool TCustomPop3ClientThread::ClientConnect() {
     FState = StateGreeting;
     FAccepted = true;
     if (!FLogFolder.empty()) OpenSessionLog();
+    if (FTlsMode == platform::TTlsMode::Implicit && !Handshake()) return false;
     AwaitReply();
     return true;
 }
@@ -180,6 +181,7 @@ void TCustomPop3ClientThread::Dialogue() {
         FTimeStamp = FStampPattern.Execute(status) ? FStampPattern.Capture(0) : std::string();
     else if (FState == StateStat)
         FMessageCount = ReadCount(FArguments);
+    if (TlsDialogue(ok, *reply)) return;
     PostEvent(FState, ok, first, *reply);
 }
 

@@ -4,6 +4,8 @@
 // APOP and then lets the subclass choose every further command. Each reply
 // goes to the main window as an event; the next command is sent only after
 // the window has answered that event. The session always ends with event 1.
+// An account may ask for TLS: from the first byte, or by STLS after the
+// greeting (the TLS steps are in custompop3clienttls.cpp).
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -14,6 +16,7 @@
 #include "foundation/regexpobj.h"
 #include "net/customclientthread.h"
 #include "platform/datetime.h"
+#include "platform/tls.h"
 
 // The next command and the state code it stands for.
 struct TPop3Command {
@@ -45,6 +48,10 @@ public:
         // ends the session without QUIT, so the server deletes nothing.
         StateCommit = 9,
         StateRetr = 12,
+        // The steps to TLS after a plain greeting; the window sees none of
+        // them, only the greeting once TLS is up.
+        StateCapa = 13,
+        StateStls = 14,
         CodeLoggedIn = 100,
         AnswerQuit = 101,
         StateUidl = 200,
@@ -71,6 +78,12 @@ public:
     void SetMaxBlock(std::size_t bytes) { FMaxBlock = bytes; }
     void SetMinRate(std::size_t bytesPerSecond) {
         FMinRate = std::max<std::size_t>(1, bytesPerSecond);
+    }
+    // How the session reaches TLS and how the server's certificate is
+    // checked; without, the session is plain text.
+    void SetTls(platform::TTlsMode mode, platform::TTlsOptions options) {
+        FTlsMode = mode;
+        FTlsOptions = std::move(options);
     }
 
 protected:
@@ -116,6 +129,12 @@ private:
     // Text from the server made fit for a reason: one line, control bytes
     // shown as "?", cut to a sane length.
     static std::string Shown(std::string_view text);
+    // The TLS handshake on the connection; false, the session failed, when
+    // it fails or the certificate is refused.
+    bool Handshake();
+    // Takes the replies of the steps to TLS after a plain greeting (CAPA,
+    // STLS); false for every other reply.
+    bool TlsDialogue(bool ok, const std::string& reply);
 
     std::chrono::milliseconds FReplyTimeout{DefaultReplyTimeout};
     std::size_t FMaxBlock = DefaultMaxBlock;
@@ -132,4 +151,8 @@ private:
     std::uint64_t FBytesSeen = 0;
     std::uint64_t FBytesAtStart = 0;
     std::chrono::steady_clock::time_point FLastProgress;
+    platform::TTlsMode FTlsMode = platform::TTlsMode::None;
+    platform::TTlsOptions FTlsOptions;
+    // The plain greeting, given to the window once STLS has brought TLS up.
+    std::string FGreeting;
 };

@@ -1,10 +1,11 @@
 #include "net/xoauth2.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/base64dec.h"
 #include "foundation/base64enc.h"
-#include "foundation/csvline.h"
+#include "net/pop3capa.h"
 #include "platform/text.h"
 
 namespace {
@@ -60,15 +61,8 @@ std::string XOAuth2Failure(std::string_view reply, const std::optional<std::stri
 }
 
 bool CapaOffersSasl(std::string_view capaBlock, std::string_view mechanism) {
-    std::size_t start = 0;
-    while (start < capaBlock.size()) {
-        std::size_t end = capaBlock.find('\n', start);
-        std::string_view line = capaBlock.substr(start, end - start);
-        start = end == std::string_view::npos ? capaBlock.size() : end + 1;
-        std::vector<std::string> words = CSVLineRead(line);
-        if (words.empty() || !platform::SameText(words[0], "SASL")) continue;
-        for (std::size_t i = 1; i < words.size(); ++i)
-            if (platform::SameText(words[i], mechanism)) return true;
-    }
-    return false;
+    const auto words = CapaWords(capaBlock, "SASL");
+    return words && std::any_of(words->begin() + 1, words->end(), [&](const std::string& word) {
+               return platform::SameText(word, mechanism);
+           });
 }

@@ -1,16 +1,32 @@
 #include "pop3scriptserver.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
+#include "platform/tlstestpeer.h"
+
 namespace {
 
-// Reads CR LF lines from a socket; empty when the client has closed or stayed
-// silent for the time-out.
-class TLineReader {
+// The server's end of the connection: plain, or TLS once the script starts
+// it. Lines are CR LF lines; a line is nothing when the client has closed or
+// stayed silent for the time-out.
+class TScriptConnection {
 public:
-    TLineReader(platform::TSocket& socket, std::chrono::milliseconds timeout)
+    TScriptConnection(platform::TSocket& socket, std::chrono::milliseconds timeout)
         : FSocket(socket), FTimeout(static_cast<int>(timeout.count())) {}
+
+    bool StartTls(const TTestCertificate& certificate) {
+        FTls = std::make_unique<TTlsTestPeer>(FSocket, certificate.Cert, certificate.Key);
+        return FTls->Accept();
+    }
+
+    void Send(const std::string& bytes) {
+        if (!FTls)
+            FSocket.Write(bytes.data(), bytes.size());
+        else if (!FTls->Write(bytes))
+            throw platform::SocketError("TLS write failed");
+    }
 
     std::optional<std::string> Next() {
         for (;;) {
@@ -20,29 +36,54 @@ public:
                 FBuffer.erase(0, end + 2);
                 return line;
             }
-            if (FSocket.WaitForData(FTimeout) != platform::TSocket::TWait::Data) return {};
             char chunk[4096];
-            std::size_t n = 0;
-            try {
-                n = FSocket.Read(chunk, sizeof chunk);
-            } catch (const platform::SocketError&) {
-            }
-            if (n == 0) return {};
-            FBuffer.append(chunk, n);
+            std::optional<std::size_t> n = Read(chunk, sizeof chunk);
+            if (!n || *n == 0) return {};
+            FBuffer.append(chunk, *n);
         }
     }
 
 private:
+    std::optional<std::size_t> Read(char* chunk, std::size_t size) {
+        if (FTls) return FTls->Read(chunk, size, FTimeout);
+        if (FSocket.WaitForData(FTimeout) != platform::TSocket::TWait::Data) return {};
+        try {
+            return FSocket.Read(chunk, size);
+        } catch (const platform::SocketError&) {
+            return 0;
+        }
+    }
+
     platform::TSocket& FSocket;
     int FTimeout;
     std::string FBuffer;
+    std::unique_ptr<TTlsTestPeer> FTls;
 };
+
+// "16 03 03" as three bytes.
+std::string HexBytes(const std::string& hex) {
+    std::string digits;
+    std::copy_if(hex.begin(), hex.end(), std::back_inserter(digits),
+                 [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+bool StartsTls(const std::vector<std::string>& script) {
+    return std::find(script.begin(), script.end(), "T:") != script.end();
+}
 
 } // namespace
 
 TPop3ScriptServer::TPop3ScriptServer(std::vector<std::string> script,
-                                     std::chrono::milliseconds timeout)
+                                     std::chrono::milliseconds timeout,
+                                     std::optional<TTestCertificate> certificate)
     : FScript(std::move(script)), FTimeout(timeout),
+      FCertificate(certificate          ? *certificate
+                   : StartsTls(FScript) ? TTestCertificates::Get().Server
+                                        : TTestCertificate{}),
       FListener([this](std::unique_ptr<platform::TSocket> socket) { Play(*socket); }) {
     std::string error;
     if (!FListener.Open("127.0.0.1", 0, &error)) throw std::runtime_error(error);
@@ -54,25 +95,28 @@ TPop3ScriptServer::~TPop3ScriptServer() {
 
 void TPop3ScriptServer::Play(platform::TSocket& socket) {
     std::vector<std::string> received;
-    TLineReader reader(socket, FTimeout);
+    TScriptConnection connection(socket, FTimeout);
     try {
         for (const auto& step : FScript) {
             if (step.starts_with("S: ")) {
-                std::string line = step.substr(3) + "\r\n";
-                socket.Write(line.data(), line.size());
+                connection.Send(step.substr(3) + "\r\n");
+            } else if (step.starts_with("R: ")) {
+                connection.Send(HexBytes(step.substr(3)));
             } else if (step.starts_with("C:")) {
-                auto line = reader.Next();
+                auto line = connection.Next();
                 if (!line) break;
                 received.push_back(*line);
             } else if (step.starts_with("W: ")) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(step.substr(3))));
+            } else if (step == "T:") {
+                if (!connection.StartTls(FCertificate)) break;
             } else if (step == "X:") {
                 socket.Close();
                 break;
             }
         }
         while (socket.GetConnected()) {
-            auto line = reader.Next();
+            auto line = connection.Next();
             if (!line) break;
             received.push_back(*line);
         }

@@ -5,7 +5,11 @@
 //   "C: text"  the server reads one line from the client (any line: the
 //              received lines are compared with these afterwards)
 //   "W: ms"    the server pauses (for tests of a slow server)
-//   "X:"       the server closes the connection
+//   "X:"       the server closes the connection (over TLS without close_notify)
+//   "T:"       the server takes the TLS handshake with its certificate; from
+//              here on lines go over TLS ("T:" first: POP3S; after the
+//              reply to STLS: STLS)
+//   "R: hex"   the server sends these bytes as they are ("16 03 03": 3 bytes)
 // After the last line the server keeps reading what the client sends until
 // the client closes or is silent for the time-out.
 #include <chrono>
@@ -16,11 +20,14 @@
 #include <vector>
 
 #include "platform/listener.h"
+#include "platform/testcertificates.h"
 
 class TPop3ScriptServer {
 public:
+    // certificate: the one "T:" serves; the test set's Server when none.
     explicit TPop3ScriptServer(std::vector<std::string> script,
-                               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+                               std::chrono::milliseconds timeout = std::chrono::seconds(10),
+                               std::optional<TTestCertificate> certificate = std::nullopt);
     ~TPop3ScriptServer();
 
     int GetPort() const { return FListener.GetPort(); }
@@ -34,6 +41,7 @@ private:
 
     std::vector<std::string> FScript;
     std::chrono::milliseconds FTimeout;
+    TTestCertificate FCertificate;
     std::promise<std::vector<std::string>> FReceived;
     std::future<std::vector<std::string>> FResult = FReceived.get_future();
     platform::TListener FListener;
