@@ -16,6 +16,7 @@
 #include "receivecorpus.h"
 #include "receivetesthost.h"
 #include "store/pop3accountitem.h"
+#include "tests/platform/testcertificates.h"
 
 namespace {
 
@@ -46,6 +47,10 @@ class ReceiveDovecotTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!TDovecotServer::Available()) GTEST_SKIP() << TDovecotServer::Binary << " is missing";
+        if (TTestCertificates::Available()) {
+            const TTestCertificate& server = TTestCertificates::Get().Server;
+            Dovecot.EnableTls(server.Cert, server.Key);
+        }
         std::string error;
         ASSERT_TRUE(ServeCorpus(Dovecot, Corpus, error)) << error;
         Host.Account->Create("home", "bob", "secret", "127.0.0.1", Dovecot.GetPort(), true, false);
@@ -125,6 +130,29 @@ TEST_F(ReceiveDovecotTest, StayKeepsMailThatTheEraseThreadThenDeletes) {
     EXPECT_EQ(left.size(), kept - 1);
     for (const std::string& m : left)
         EXPECT_NE(m, text);
+}
+
+// The erase thread gets the account's security as the check thread does.
+TEST_F(ReceiveDovecotTest, SessionsOverTlsCheckAndErase) {
+    if (!TTestCertificates::Available()) GTEST_SKIP() << "no openssl command";
+    const TTestCertificate& server = TTestCertificates::Get().Server;
+    Host.Account->Security = platform::TTlsMode::StartTls;
+    Host.Account->Fingerprint = server.Fingerprint; // the test CA is not the system's
+    Host.Account->Stay = true;
+    Check();
+    const std::size_t kept = Expected(false).size();
+    ASSERT_EQ(Texts(Host.Account->Mailbox), Expected(false));
+
+    const TMBXItem& target = *Host.Account->Mailbox.GetMessages(0);
+    const std::string text = platform::ReadFile(target.GetPath()).value();
+    Host.Account->Security = platform::TTlsMode::Implicit; // plain text would fail here
+    Host.Account->Port = Dovecot.GetTlsPort();
+    StartEraseThread(*Host.Account, &Window, target.ServerUID, "");
+    Serve(Host.EraseEnds);
+    const std::vector<std::string> left = Dovecot.Messages("bob");
+    EXPECT_EQ(left.size(), kept - 1);
+    EXPECT_EQ(std::count(left.begin(), left.end(), text), 0);
+    EXPECT_THAT(Host.Log, ::testing::Not(::testing::Contains(::testing::HasSubstr(">ERROR:"))));
 }
 
 } // namespace
