@@ -1,6 +1,8 @@
 // One whole check cycle of the gateway against fetchmail, both fetching the
 // same mail from the same local dovecot in one run, for two mailboxes: "mix",
-// 1,000 messages of a realistic mix, and "bob", the same and 100 of 1 to 5 MB.
+// 1,000 messages of a realistic mix, and "bob", the same and 100 of 1 to 5 MB;
+// "mix" also over POP3S (TLS from the first byte, the certificate checked
+// against a test CA that both trust through SSL_CERT_FILE).
 // The gateway runs without a window and is timed from SIGUSR1 to the cycle's
 // end line, judging, storing and syncing included; fetchmail delivers every
 // message into a file of its own. The floor of both: a client that pipelines
@@ -29,6 +31,7 @@
 #include "gatewayprocess.h"
 #include "platform/socket.h"
 #include "receivecorpus.h"
+#include "tests/platform/testcertificates.h"
 
 extern char** environ;
 
@@ -82,6 +85,14 @@ TBench& Bench() {
         bench->Server.AddMessage("bob", BigMessage(n));
     char pattern[] = "/tmp/mb-bench-cycle-XXXXXX";
     bench->Folder = mkdtemp(pattern);
+    try {
+        const TTestCertificates& certs = TTestCertificates::Get();
+        bench->Server.EnableTls(certs.Server.Cert, certs.Server.Key);
+        setenv("SSL_CERT_FILE", certs.TrustFile.c_str(), 1); // for the gateway and fetchmail
+    } catch (const std::exception& e) {
+        bench->Error = e.what();
+        return *bench;
+    }
     bench->Ready = bench->Server.Start(bench->Error);
     return *bench;
 }
@@ -94,8 +105,9 @@ long CountFiles(const fs::path& folder) {
 }
 
 // The gateway's folder: the account (mail kept on the server, so fetchmail
-// sees the same), the corpus's rule files, a limit that lets 5 MB through.
-bool PrepareGateway(TBench& bench, const fs::path& folder, const std::string& user,
+// sees the same; over POP3S with tls), the corpus's rule files, a limit that
+// lets 5 MB through.
+bool PrepareGateway(TBench& bench, const fs::path& folder, const std::string& user, bool tls,
                     std::string& error) {
     fs::create_directories(folder / "cgi");
     fs::create_directories(folder / "config" / "Pellwick");
@@ -108,10 +120,17 @@ bool PrepareGateway(TBench& bench, const fs::path& folder, const std::string& us
     setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (folder / "run").c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return Run({MARROWBY_TOOL, "accounts", "--folder", folder.string(), "add", "home", "--host",
-                "127.0.0.1", "--port", std::to_string(bench.Server.GetPort()), "--user", user,
-                "--password", "secret", "--stay"},
-               &error) == 0;
+    std::vector<std::string> args{
+        MARROWBY_TOOL, "accounts",
+        "--folder",    folder.string(),
+        "add",         "home",
+        "--host",      "127.0.0.1",
+        "--port",      std::to_string(tls ? bench.Server.GetTlsPort() : bench.Server.GetPort()),
+        "--user",      user,
+        "--password",  "secret",
+        "--stay"};
+    if (tls) args.push_back("--tls");
+    return Run(args, &error) == 0;
 }
 
 // The MB_ATTACH command on the process, in a process group of its own; -1
@@ -141,15 +160,17 @@ void Detach(pid_t pid) {
     waitpid(pid, nullptr, 0);
 }
 
-void BM_MarrowbyCycle(benchmark::State& state, const char* user) {
+void BM_MarrowbyCycle(benchmark::State& state, const char* user, bool tls) {
     TBench& bench = Bench();
     if (!bench.Ready) return state.SkipWithError(("dovecot: " + bench.Error).c_str());
     long peak = 0;
     long stored = 0;
     for (auto _ : state) {
-        const fs::path folder = bench.Folder / ("gateway-" + std::string(user));
+        const fs::path folder =
+            bench.Folder / ("gateway-" + std::string(user) + (tls ? "-tls" : ""));
         std::string error;
-        if (!PrepareGateway(bench, folder, user, error)) return state.SkipWithError(error.c_str());
+        if (!PrepareGateway(bench, folder, user, tls, error))
+            return state.SkipWithError(error.c_str());
         TGateway gateway(MARROWBY_PROGRAM, folder.string(), FreePort());
         if (!gateway.Ready()) return state.SkipWithError("the gateway did not start");
         bool ended = false;
@@ -168,8 +189,9 @@ void BM_MarrowbyCycle(benchmark::State& state, const char* user) {
     state.counters["messages"] = static_cast<double>(stored);
 }
 
-// fetchmail fetching every message, kept on the server, each into its own file.
-void BM_FetchmailFetch(benchmark::State& state, const char* user) {
+// fetchmail fetching every message, kept on the server, each into its own
+// file; with tls over POP3S (--ssl), the certificate checked.
+void BM_FetchmailFetch(benchmark::State& state, const char* user, bool tls) {
     TBench& bench = Bench();
     if (!bench.Ready) return state.SkipWithError(("dovecot: " + bench.Error).c_str());
     if (access(Fetchmail, X_OK) != 0) return state.SkipWithError("fetchmail is not installed");
@@ -177,15 +199,17 @@ void BM_FetchmailFetch(benchmark::State& state, const char* user) {
     long stored = 0;
     int round = 0;
     for (auto _ : state) {
-        const fs::path folder =
-            bench.Folder / ("fetchmail-" + std::string(user) + std::to_string(round++));
+        const fs::path folder = bench.Folder / ("fetchmail-" + std::string(user) +
+                                                (tls ? "-tls" : "") + std::to_string(round++));
         fs::create_directories(folder / "mail");
         const fs::path rc = folder / "fetchmailrc";
-        std::ofstream(rc) << "poll 127.0.0.1 protocol pop3 port " << bench.Server.GetPort()
+        std::ofstream(rc) << "poll 127.0.0.1 protocol pop3 port "
+                          << (tls ? bench.Server.GetTlsPort() : bench.Server.GetPort())
                           << " user \"" << user
-                          << "\" there with password \"secret\" options keep "
-                             "fetchall sslproto '' no sslcertck mda \"cat > "
-                          << (folder / "mail").string() << "/m.$$.eml\"\n";
+                          << "\" there with password \"secret\" options keep fetchall "
+                          << (tls ? "ssl sslcertck sslcommonname localhost"
+                                  : "sslproto '' no sslcertck")
+                          << " mda \"cat > " << (folder / "mail").string() << "/m.$$.eml\"\n";
         fs::permissions(rc, fs::perms::owner_read | fs::perms::owner_write);
         std::vector<std::string> args{Fetchmail,    "--nodetach",
                                       "--nosyslog", "--silent",
@@ -263,11 +287,19 @@ BENCHMARK_CAPTURE(BM_PipelinedRetr, mix, "mix")
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FetchmailFetch, mix, "mix")
+BENCHMARK_CAPTURE(BM_FetchmailFetch, mix, "mix", false)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_MarrowbyCycle, mix, "mix")
+BENCHMARK_CAPTURE(BM_MarrowbyCycle, mix, "mix", false)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FetchmailFetch, mix_pop3s, "mix", true)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MarrowbyCycle, mix_pop3s, "mix", true)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -275,11 +307,11 @@ BENCHMARK_CAPTURE(BM_PipelinedRetr, mix_and_big, "bob")
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FetchmailFetch, mix_and_big, "bob")
+BENCHMARK_CAPTURE(BM_FetchmailFetch, mix_and_big, "bob", false)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_MarrowbyCycle, mix_and_big, "bob")
+BENCHMARK_CAPTURE(BM_MarrowbyCycle, mix_and_big, "bob", false)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
