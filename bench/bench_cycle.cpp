@@ -6,8 +6,9 @@
 // The gateway runs without a window and is timed from SIGUSR1 to the cycle's
 // end line, judging, storing and syncing included; fetchmail delivers every
 // message into a file of its own. The floor of both: a client that pipelines
-// every RETR and discards the bytes. Wall time is the manual time;
-// peak_rss_kb is each program's peak memory.
+// every RETR and discards the bytes; the serial floors send one command at a
+// time, as the gateway does. Wall time is the manual time; peak_rss_kb is
+// each program's peak memory, cpu_ms the gateway's CPU time in its cycle.
 //
 // MB_ATTACH runs a command on the gateway during its cycle, "%d" standing for
 // its process id, ended with SIGINT after the cycle: for example
@@ -21,8 +22,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <spawn.h>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -133,6 +136,21 @@ bool PrepareGateway(TBench& bench, const fs::path& folder, const std::string& us
     return Run(args, &error) == 0;
 }
 
+// CPU time (user and system, all threads) the process has used so far, in
+// milliseconds; 0 when unknown.
+double CpuMs(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::size_t name = text.rfind(')');
+    if (name == std::string::npos) return 0;
+    std::istringstream fields(text.substr(name + 2));
+    std::string field;
+    double ticks = 0;
+    for (int n = 3; n <= 15 && fields >> field; ++n) // utime and stime are fields 14 and 15
+        if (n >= 14) ticks += std::stod(field);
+    return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 // The MB_ATTACH command on the process, in a process group of its own; -1
 // when none is set.
 pid_t Attach(pid_t target) {
@@ -165,6 +183,7 @@ void BM_MarrowbyCycle(benchmark::State& state, const char* user, bool tls) {
     if (!bench.Ready) return state.SkipWithError(("dovecot: " + bench.Error).c_str());
     long peak = 0;
     long stored = 0;
+    double cpu = 0;
     for (auto _ : state) {
         const fs::path folder =
             bench.Folder / ("gateway-" + std::string(user) + (tls ? "-tls" : ""));
@@ -175,9 +194,11 @@ void BM_MarrowbyCycle(benchmark::State& state, const char* user, bool tls) {
         if (!gateway.Ready()) return state.SkipWithError("the gateway did not start");
         bool ended = false;
         const pid_t attached = Attach(gateway.Pid());
+        const double cpuBefore = CpuMs(gateway.Pid());
         const auto start = std::chrono::steady_clock::now();
         gateway.Cycle(ended, std::chrono::seconds(600));
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        cpu = CpuMs(gateway.Pid()) - cpuBefore;
         Detach(attached);
         state.SetIterationTime(took.count());
         if (!ended) return state.SkipWithError("the cycle did not end");
@@ -187,6 +208,7 @@ void BM_MarrowbyCycle(benchmark::State& state, const char* user, bool tls) {
     }
     state.counters["peak_rss_kb"] = static_cast<double>(peak);
     state.counters["messages"] = static_cast<double>(stored);
+    state.counters["cpu_ms"] = cpu;
 }
 
 // fetchmail fetching every message, kept on the server, each into its own
@@ -254,6 +276,17 @@ bool DiscardReplies(platform::TSocket& socket, int count) {
     return true;
 }
 
+// Connects and logs in; the greeting and the three replies are read.
+void LogIn(platform::TSocket& socket, int port, const char* user) {
+    socket.Connect("127.0.0.1", port, 5000);
+    socket.SetTimeout(60000);
+    const std::string login = "USER " + std::string(user) + "\r\nPASS secret\r\nSTAT\r\n";
+    socket.Write(login.data(), login.size());
+    char c;
+    for (int lines = 0; lines < 4 && socket.Read(&c, 1) == 1;)
+        lines += c == '\n';
+}
+
 // The floor: login, then every RETR in one write, the bytes read and dropped.
 void BM_PipelinedRetr(benchmark::State& state, const char* user) {
     TBench& bench = Bench();
@@ -261,14 +294,7 @@ void BM_PipelinedRetr(benchmark::State& state, const char* user) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         platform::TSocket socket;
-        socket.Connect("127.0.0.1", bench.Server.GetPort(), 5000);
-        socket.SetTimeout(60000);
-        const std::string login = "USER " + std::string(user) + "\r\nPASS secret\r\nSTAT\r\n";
-        socket.Write(login.data(), login.size());
-        std::string greeting;
-        char c;
-        for (int lines = 0; lines < 4 && socket.Read(&c, 1) == 1;)
-            lines += c == '\n';
+        LogIn(socket, bench.Server.GetPort(), user);
         const int count = bench.Server.Messages(user).size();
         std::string retr;
         for (int n = 1; n <= count; ++n)
@@ -282,8 +308,58 @@ void BM_PipelinedRetr(benchmark::State& state, const char* user) {
     }
 }
 
+// Sends one command and reads its reply to the end, discarding it: the
+// reply ends with end, and nothing follows it since nothing else was asked.
+bool Ask(platform::TSocket& socket, const std::string& command, std::string_view end,
+         std::vector<char>& buffer) {
+    socket.Write(command.data(), command.size());
+    std::string tail;
+    for (;;) {
+        const std::size_t n = socket.Read(buffer.data(), buffer.size());
+        if (n == 0) return false;
+        tail.append(buffer.data() + (n > end.size() ? n - end.size() : 0), std::min(n, end.size()));
+        tail.erase(0, tail.size() > end.size() ? tail.size() - end.size() : 0);
+        if (tail == end) return true;
+    }
+}
+
+// The serial floors: one command at a time, each reply read whole before
+// the next command goes out, as the gateway's sessions talk. "retr" sends
+// RETR alone; "walk" sends UIDL, LIST and RETR for every message, the
+// gateway's own conversation without any of its work.
+void BM_SerialFloor(benchmark::State& state, const char* user, bool walk) {
+    TBench& bench = Bench();
+    if (!bench.Ready) return state.SkipWithError(("dovecot: " + bench.Error).c_str());
+    std::vector<char> buffer(1 << 20);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        platform::TSocket socket;
+        LogIn(socket, bench.Server.GetPort(), user);
+        const int count = bench.Server.Messages(user).size();
+        for (int n = 1; n <= count; ++n) {
+            const std::string number = std::to_string(n) + "\r\n";
+            const bool ok = (!walk || (Ask(socket, "UIDL " + number, "\r\n", buffer) &&
+                                       Ask(socket, "LIST " + number, "\r\n", buffer))) &&
+                            Ask(socket, "RETR " + number, "\r\n.\r\n", buffer);
+            if (!ok) return state.SkipWithError("the replies stopped");
+        }
+        Ask(socket, "QUIT\r\n", "\r\n", buffer);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        state.counters["messages"] = count;
+    }
+}
+
 // fetchmail first: the gateway deletes what its rules reject.
 BENCHMARK_CAPTURE(BM_PipelinedRetr, mix, "mix")
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SerialFloor, retr_mix, "mix", false)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SerialFloor, walk_mix, "mix", true)
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
