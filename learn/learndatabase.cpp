@@ -56,7 +56,7 @@ TLearnDatabase::~TLearnDatabase() {
 
 void TLearnDatabase::Close() {
     for (sqlite3_stmt** statement : {&FSelectToken, &FAddToken, &FRemoveToken, &FSelectMessage,
-                                     &FPutMessage, &FChangeTotals, &FDataVersion})
+                                     &FPutMessage, &FChangeTotals, &FDataVersion, &FSelectTotals})
         Finalize(*statement);
     FCache.clear();
     FCacheVersion = -1;
@@ -171,6 +171,7 @@ bool TLearnDatabase::Prepare() {
         {&FPutMessage, "INSERT OR REPLACE INTO messages VALUES(?1, ?2)"},
         {&FChangeTotals, "UPDATE totals SET spam = max(spam + ?1, 0), ham = max(ham + ?2, 0)"},
         {&FDataVersion, "PRAGMA data_version"},
+        {&FSelectTotals, "SELECT spam, ham FROM totals"},
     };
     for (const TStatement& s : statements) {
         int code = sqlite3_prepare_v3(FDb, s.Sql, -1, SQLITE_PREPARE_PERSISTENT, s.Target, nullptr);
@@ -214,19 +215,28 @@ std::optional<TTokenCounts> TLearnDatabase::QueryRow(const char* sql) {
         Fail(code);
         return std::nullopt;
     }
-    bool row = false;
-    std::optional<TTokenCounts> values;
-    if (Step(read, row))
-        values =
-            row ? TTokenCounts{sqlite3_column_int64(read, 0),
-                               sqlite3_column_count(read) > 1 ? sqlite3_column_int64(read, 1) : 0}
-                : TTokenCounts{};
+    std::optional<TTokenCounts> values = ReadRow(read);
     Finalize(read);
     return values;
 }
 
+// The same from a prepared statement, which is reset for its next use.
+std::optional<TTokenCounts> TLearnDatabase::ReadRow(sqlite3_stmt* statement) {
+    bool row = false;
+    std::optional<TTokenCounts> values;
+    if (Step(statement, row))
+        values = row ? TTokenCounts{sqlite3_column_int64(statement, 0),
+                                    sqlite3_column_count(statement) > 1
+                                        ? sqlite3_column_int64(statement, 1)
+                                        : 0}
+                     : TTokenCounts{};
+    sqlite3_reset(statement);
+    return values;
+}
+
 std::optional<TTokenCounts> TLearnDatabase::MessageCounts() {
-    return QueryRow("SELECT spam, ham FROM totals");
+    if (!FDb) return std::nullopt;
+    return ReadRow(FSelectTotals);
 }
 
 std::optional<std::int64_t> TLearnDatabase::TokenCount() {

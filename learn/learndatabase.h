@@ -75,6 +75,7 @@ private:
     bool Step(sqlite3_stmt* statement, bool& row);
     bool ReadCounts(std::int64_t token, TTokenCounts& counts);
     std::optional<TTokenCounts> QueryRow(const char* sql);
+    std::optional<TTokenCounts> ReadRow(sqlite3_stmt* statement);
     bool RefreshCache();
 
     std::string FPath;
@@ -86,6 +87,7 @@ private:
     sqlite3_stmt* FPutMessage = nullptr;
     sqlite3_stmt* FChangeTotals = nullptr;
     sqlite3_stmt* FDataVersion = nullptr;
+    sqlite3_stmt* FSelectTotals = nullptr; // read for every verdict
     std::unordered_map<std::int64_t, TTokenCounts> FCache;
     std::int64_t FCacheVersion = -1;
     std::string FError;
