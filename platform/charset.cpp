@@ -3,7 +3,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <iconv.h>
 
 #include "platform/iconvert.h"
 #include "platform/text.h"
@@ -39,13 +38,6 @@ constexpr std::array<Alias, 14> kAliases{{
     {"x-big5", "BIG5"},
 }};
 
-bool Known(const std::string& name) {
-    iconv_t cd = iconv_open("CP932", name.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    iconv_close(cd);
-    return true;
-}
-
 } // namespace
 
 std::string IconvCharsetName(std::string_view mimeCharset) {
@@ -55,7 +47,7 @@ std::string IconvCharsetName(std::string_view mimeCharset) {
     std::string name(mimeCharset);
     // iconv treats "//" as option markers and a NUL would cut the name.
     if (name.find('/') != std::string::npos || name.find('\0') != std::string::npos) return {};
-    return Known(name) ? name : std::string();
+    return IconvKnows(name.c_str()) ? name : std::string();
 }
 
 std::string CharsetToCp932(std::string_view text, std::string_view mimeCharset) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iconv.h>
 #include <memory>
+#include <unordered_map>
 
 #include "platform/text.h"
 
@@ -25,6 +26,43 @@ struct Handle {
 };
 
 constexpr char32_t kQuestion = U'?';
+const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
+
+// The decoders to code points by source charset, kept open by each thread
+// that converts: opening one looks the charset up and loads its module, and
+// closing it may unload the module again, which cost more than a subject's
+// whole conversion. A few charsets at a time; the names come from mail.
+class TDecoders {
+public:
+    static constexpr std::size_t MaxOpen = 16;
+    TDecoders() = default;
+    ~TDecoders() { Clear(); }
+    TDecoders(const TDecoders&) = delete;
+    TDecoders& operator=(const TDecoders&) = delete;
+
+    // The decoder in its initial state; kInvalid when iconv does not know the charset.
+    iconv_t Get(const char* from) {
+        if (auto it = FOpen.find(from); it != FOpen.end()) {
+            iconv(it->second, nullptr, nullptr, nullptr, nullptr);
+            return it->second;
+        }
+        iconv_t cd = iconv_open("UTF-32LE", from);
+        if (cd == kInvalid) return cd;
+        if (FOpen.size() >= MaxOpen) Clear();
+        FOpen.emplace(from, cd);
+        return cd;
+    }
+
+private:
+    void Clear() {
+        for (auto& [name, cd] : FOpen)
+            iconv_close(cd);
+        FOpen.clear();
+    }
+    std::unordered_map<std::string, iconv_t> FOpen;
+};
+
+thread_local TDecoders Decoders;
 
 // Charsets in which every byte below 0x80 is that ASCII character and no such
 // byte is part of a longer sequence: pure ASCII text passes through unchanged.
@@ -45,8 +83,8 @@ bool IsAscii(std::string_view text) {
 // Decodes the text to code points; an invalid byte, or a text that ends
 // inside a character, gives one "?".
 std::optional<std::u32string> Decode(std::string_view text, const char* from) {
-    Handle h("UTF-32LE", from);
-    if (!h.Valid()) return std::nullopt;
+    iconv_t cd = Decoders.Get(from);
+    if (cd == kInvalid) return std::nullopt;
     std::u32string out(text.size() + 4, U'\0');
     char* in = const_cast<char*>(text.data());
     std::size_t inLeft = text.size();
@@ -54,8 +92,8 @@ std::optional<std::u32string> Decode(std::string_view text, const char* from) {
     while (true) {
         char* dst = reinterpret_cast<char*>(out.data() + used);
         std::size_t dstLeft = (out.size() - used) * sizeof(char32_t);
-        std::size_t rc = inLeft ? iconv(h.cd, &in, &inLeft, &dst, &dstLeft)
-                                : iconv(h.cd, nullptr, nullptr, &dst, &dstLeft);
+        std::size_t rc = inLeft ? iconv(cd, &in, &inLeft, &dst, &dstLeft)
+                                : iconv(cd, nullptr, nullptr, &dst, &dstLeft);
         used = static_cast<std::size_t>(reinterpret_cast<char32_t*>(dst) - out.data());
         if (rc != static_cast<std::size_t>(-1)) {
             if (inLeft == 0) break;
@@ -157,6 +195,10 @@ std::optional<std::string> IconvConvert(std::string_view text, const char* from,
     auto decoded = Decode(text, from);
     if (!decoded) return std::nullopt;
     return to == TTarget::Cp932 ? EncodeCp932(*decoded) : EncodeUtf8(*decoded);
+}
+
+bool IconvKnows(const char* from) {
+    return Decoders.Get(from) != kInvalid;
 }
 
 } // namespace platform

@@ -15,5 +15,7 @@ enum class TTarget { Cp932, Utf8 };
 
 // Nothing when iconv does not know the source charset.
 std::optional<std::string> IconvConvert(std::string_view text, const char* from, TTarget to);
+// Whether iconv knows the charset as a source.
+bool IconvKnows(const char* from);
 
 } // namespace platform
