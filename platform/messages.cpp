@@ -45,8 +45,10 @@ void TQueueWindow::Close() {
 
 namespace {
 
-// One thread's queue. The eventfd counter is non-zero exactly while the queue
-// holds a message; both change under the queue's mutex.
+// One thread's queue. The eventfd counter is non-zero while the queue holds a
+// message. A poster signals after releasing the mutex, so that the thread it
+// wakes does not at once wait for that mutex; the signal may then come after
+// the message was taken, and the next look into the empty queue clears it.
 struct TThreadQueue {
     std::mutex Mutex;
     std::deque<TMessage> Messages;
@@ -135,17 +137,24 @@ void EndThreadQueue() {
 bool PostThreadMessage(TThreadId thread, std::uint32_t msg, std::intptr_t wparam, TDataBlock data) {
     auto queue = FindQueue(thread);
     if (!queue) return false;
-    std::lock_guard lock(queue->Mutex);
-    if (queue->Ended) return false;
-    queue->Messages.push_back(TMessage{msg, wparam, std::move(data)});
-    if (queue->Messages.size() == 1) queue->Signal();
+    bool first = false;
+    {
+        std::lock_guard lock(queue->Mutex);
+        if (queue->Ended) return false;
+        queue->Messages.push_back(TMessage{msg, wparam, std::move(data)});
+        first = queue->Messages.size() == 1;
+    }
+    if (first) queue->Signal();
     return true;
 }
 
 std::optional<TMessage> PeekThreadMessage() {
     TThreadQueue& queue = OwnQueue.Get();
     std::lock_guard lock(queue.Mutex);
-    if (queue.Messages.empty()) return {};
+    if (queue.Messages.empty()) {
+        queue.Unsignal(); // a late signal
+        return {};
+    }
     TMessage message = std::move(queue.Messages.front());
     queue.Messages.pop_front();
     if (queue.Messages.empty()) queue.Unsignal();

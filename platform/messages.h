@@ -66,8 +66,10 @@ void EndThreadQueue();
 bool PostThreadMessage(TThreadId thread, std::uint32_t msg, std::intptr_t wparam, TDataBlock data);
 // Takes the next message out of the calling thread's queue, if there is one.
 std::optional<TMessage> PeekThreadMessage();
-// A descriptor of the calling thread's queue that is readable (poll) exactly
-// while a message is waiting.
+// A descriptor of the calling thread's queue that is readable (poll) while a
+// message is waiting. It may stay readable for a moment after the message
+// was taken (its poster signals after letting go of the queue): the next
+// PeekThreadMessage, which then finds nothing, clears it.
 int ThreadQueueWakeHandle();
 // Waits up to timeoutMs for a message in the calling thread's queue.
 bool WaitThreadMessage(int timeoutMs);
