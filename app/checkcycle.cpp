@@ -49,6 +49,8 @@ bool TMarrowbyForm::NextAccount() {
     }
     Animate1->SetActive(false);
     LogTime();
+    LogFlush();
+    LogEchoFlush(); // the cycle's log is whole on standard output when it ends
     if (FReceivedCount > 0 || FOversizeCount > 0)
         TraySetReceived(FReceivedCount, FDeletedCount, FOversizeCount);
     return false;

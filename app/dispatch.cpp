@@ -1,6 +1,7 @@
 // The window-message dispatch: numbered messages arrive as events and are
 // routed by number; everything else takes Qt's default handling.
 #include <QCoreApplication>
+#include <utility>
 
 #include "app/marrowbyform.h"
 #include "app/windowmessage.h"
@@ -13,14 +14,16 @@ QEvent::Type TWindowMessageEvent::EventType() {
 bool TMarrowbyForm::event(QEvent* e) {
     if (e->type() == TWindowMessageEvent::EventType()) {
         auto* message = static_cast<TWindowMessageEvent*>(e);
-        WindowMessage(message->Msg, message->WParam, message->LParam, message->Data);
+        ++FLogHeld;
+        WindowMessage(message->Msg, message->WParam, message->LParam, std::move(message->Data));
+        if (--FLogHeld == 0) LogFlush();
         return true;
     }
     return QMainWindow::event(e);
 }
 
 void TMarrowbyForm::WindowMessage(std::uint32_t msg, std::intptr_t wparam, std::intptr_t lparam,
-                                  const std::vector<unsigned char>& data) {
+                                  std::vector<unsigned char> data) {
     switch (msg) {
     case WM_TRAYICON:
         WMTrayIcon(lparam);
@@ -29,10 +32,10 @@ void TMarrowbyForm::WindowMessage(std::uint32_t msg, std::intptr_t wparam, std::
         WMStartCheck();
         break;
     case WM_CHECKEVENT:
-        WMCheckEvent(wparam, data);
+        WMCheckEvent(wparam, std::move(data));
         break;
     case WM_ERASEEVENT:
-        WMEraseEvent(wparam, data);
+        WMEraseEvent(wparam, std::move(data));
         break;
     case WM_SERVERREQUEST:
         WMServerRequest(wparam, data);

@@ -66,6 +66,8 @@ TMarrowbyForm::TMarrowbyForm(TAppOptions options, QWidget* parent)
 }
 
 TMarrowbyForm::~TMarrowbyForm() {
+    LogFlush();
+    LogEchoFlush();
     FWindow->Detach();
     ServerSocket1->Close();
     // Session and check threads post to the window handle: none may outlive it.

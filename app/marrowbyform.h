@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QMetaObject>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,6 +25,7 @@ class QPushButton;
 class QSplitter;
 class QSystemTrayIcon;
 class QTabWidget;
+class QTimer;
 class QTimer;
 class QToolButton;
 class QTreeView;
@@ -106,9 +108,10 @@ public:
     void ButtonCopyHostClick();
     void SpeedButton1Click();
     void AppIdle();
-    // One numbered window message, as the dispatch routes it.
+    // One numbered window message, as the dispatch routes it; its data
+    // block passes on to the handler without a copy.
     void WindowMessage(std::uint32_t msg, std::intptr_t wparam, std::intptr_t lparam,
-                       const std::vector<unsigned char>& data);
+                       std::vector<unsigned char> data);
 
     // Components and controls, named as the window's layout names them.
     QTabWidget* PageControl1;
@@ -262,8 +265,8 @@ private:
     bool NextAccount();
     void PostWindowMessage(std::uint32_t msg);
     void WMStartCheck();
-    void WMCheckEvent(std::intptr_t code, const std::vector<unsigned char>& data);
-    void WMEraseEvent(std::intptr_t code, const std::vector<unsigned char>& data);
+    void WMCheckEvent(std::intptr_t code, std::vector<unsigned char> data);
+    void WMEraseEvent(std::intptr_t code, std::vector<unsigned char> data);
     void CreateReceiveCoordinator();
     // The verdict on a downloaded message by the nine lists and the learning
     // filter: true rejects; comment names the rule or the score that decided.
@@ -327,10 +330,13 @@ private:
     int ActiveClientCount() const;
     void ServerSocket1GetThread(std::unique_ptr<platform::TSocket> client);
 
-    // the log
+    // the log: lines logged while a window message is handled are held and
+    // shown together when it is done (see memolog.cpp)
     void LogAppend(const std::string& line);
     void LogClear();
     void LogTime();
+    void LogFlush();
+    void LogEchoFlush();
 
     // idle and minimize hooks, shutdown
     void InstallAppHooks();
@@ -352,6 +358,10 @@ private:
     int FPanelHeight = 250;
     bool FClosing = false;
     bool FLogEcho = false;
+    int FLogHeld = 0;         // window messages being handled
+    QStringList FLogPending;  // lines held meanwhile
+    std::string FLogEchoText; // UTF-8 text for standard output, not written yet
+    QTimer* FLogEchoTimer = nullptr;
     QMetaObject::Connection FIdleHook;
     bool FMinimizeHook = false;
 

@@ -52,13 +52,13 @@ void TMarrowbyForm::CreateReceiveCoordinator() {
     FReceive = std::make_unique<TReceiveCoordinator>(*FReceiveHost, *FStatusLinePattern);
 }
 
-void TMarrowbyForm::WMCheckEvent(std::intptr_t code, const std::vector<unsigned char>& data) {
-    platform::TMessage message{WM_CHECKEVENT, code, data};
+void TMarrowbyForm::WMCheckEvent(std::intptr_t code, std::vector<unsigned char> data) {
+    platform::TMessage message{WM_CHECKEVENT, code, std::move(data)};
     FReceive->WMCheckEvent(message, Handle());
 }
 
-void TMarrowbyForm::WMEraseEvent(std::intptr_t code, const std::vector<unsigned char>& data) {
-    platform::TMessage message{WM_ERASEEVENT, code, data};
+void TMarrowbyForm::WMEraseEvent(std::intptr_t code, std::vector<unsigned char> data) {
+    platform::TMessage message{WM_ERASEEVENT, code, std::move(data)};
     FReceive->WMEraseEvent(message, Handle());
 }
 

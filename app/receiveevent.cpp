@@ -1,5 +1,7 @@
 #include "app/receiveevent.h"
 
+#include <algorithm>
+
 #include "foundation/csvline.h"
 #include "platform/text.h"
 
@@ -40,6 +42,13 @@ TReceiveEvent::TReceiveEvent(platform::TMessage& message, platform::TWindowHandl
         rest = next == std::string_view::npos ? std::string_view() : rest.substr(next);
     }
     if (FLineCount >= 2) FWords = CSVLineRead(FLines[1]);
+}
+
+std::span<char> TReceiveEvent::Rewrite(std::size_t offset) {
+    offset = std::min(offset, FText.size());
+    const std::size_t start =
+        static_cast<std::size_t>(FText.data() - reinterpret_cast<const char*>(FBlock.data()));
+    return {reinterpret_cast<char*>(FBlock.data()) + start + offset, FText.size() - offset};
 }
 
 const std::string& TReceiveEvent::Line(int n) const {

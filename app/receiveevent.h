@@ -7,6 +7,7 @@
 // event keeps: a message of megabytes is not copied. The answer goes back
 // through the event's own messenger to the thread that posted it.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,10 @@ public:
     bool Flag() const { return FFlag; }
     // Valid while the event lives.
     std::string_view Text() const { return FText; }
+    // The bytes of the text from offset on, to be rewritten in place (a
+    // message undone of its dot-stuffing is never longer); Text() then no
+    // longer reads as sent.
+    std::span<char> Rewrite(std::size_t offset);
     // Lines 1 and 2 (1-based); an empty text when the event has no such line.
     const std::string& Line(int n) const;
     int LineCount() const { return FLineCount; }

@@ -1,6 +1,7 @@
 // A downloaded message: from the RETR block to a judged, stored message and
 // the answer that tells the thread whether to delete it on the server. Mail
 // leaves the server only once its file is safely on disk.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -29,22 +30,22 @@ const std::string& UnjudgedComment() {
 // The message of a RETR block after its status line, exactly as the server
 // holds it: the terminator line goes (the line end before it is the
 // message's own), and every line that began with a dot, the first one
-// included, loses that dot. An empty message is empty.
-std::string MessageText(std::string_view block) {
+// included, loses that dot. An empty message is empty. Undone in place:
+// the message is the front of the block's bytes.
+std::string_view MessageText(std::span<char> bytes) {
+    std::string_view block(bytes.data(), bytes.size());
     if (block == ".\r\n")
         block = {};
     else if (block.ends_with("\r\n.\r\n"))
         block.remove_suffix(3);
-    std::string text;
-    text.reserve(block.size());
+    char* out = bytes.data();
     std::size_t pos = block.starts_with(".") ? 1 : 0;
     for (;;) {
         const std::size_t stuffed = block.find("\r\n.", pos);
-        if (stuffed == std::string_view::npos) {
-            text.append(block.substr(pos));
-            return text;
-        }
-        text.append(block.substr(pos, stuffed + 2 - pos));
+        const std::size_t end = stuffed == std::string_view::npos ? block.size() : stuffed + 2;
+        if (end > pos) std::memmove(out, block.data() + pos, end - pos);
+        out += end - pos;
+        if (stuffed == std::string_view::npos) return {bytes.data(), out};
         pos = stuffed + 3;
     }
 }
@@ -68,7 +69,8 @@ void TReceiveCoordinator::CheckRetr(TReceiveEvent& event, TPop3AccountItem* acco
         event.Answer(T::StateRetr, true);
         return;
     }
-    const std::string text = MessageText(FStatusLinePattern.PostMatch());
+    const std::string_view text = MessageText(event.Rewrite(
+        static_cast<std::size_t>(FStatusLinePattern.PostMatch().data() - event.Text().data())));
     std::string comment;
     const bool reject = Judge(text, comment);
     const bool deleteOnServer = reject || !account->Stay;
