@@ -74,3 +74,19 @@ TEST(Charset, ConvertsToCp932) {
     for (const auto& c : cases)
         EXPECT_EQ(CharsetToCp932(c.input, c.charset), c.expected) << c.charset;
 }
+
+// Decoders are kept open between conversions: a text that leaves one in
+// another state (ISO-2022-JP shifted to JIS X 0208, or cut inside a
+// character) must not change how the next text of that charset reads.
+TEST(Charset, EachConversionStartsInTheInitialState) {
+    const CharsetCase cases[] = {
+        {"iso-2022-jp", "\x1b$B$\"", "\x82\xa0"},
+        {"iso-2022-jp", "ab", "ab"},
+        {"iso-2022-jp", "\x1b$B$", "?"},
+        {"ISO-2022-JP", "ab", "ab"},
+        {"utf-8", "a\xe3\x81", "a?"},
+        {"utf-8", "\x82\xa0", "??"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CharsetToCp932(c.input, c.charset), c.expected) << c.charset << " " << c.input;
+}
