@@ -1,10 +1,13 @@
 // The minute timer and the account cycle: one account after another, each
 // checked by its own thread, started through window message 1026.
+#include <QPointer>
 #include <QTimer>
 
 #include "app/busyanimation.h"
 #include "app/marrowbyform.h"
 #include "app/receivethreads.h"
+#include "app/sessionpassword.h"
+#include "secret/keychainstore.h"
 #include "store/pop3accountlist.h"
 
 void TMarrowbyForm::Timer1Timer() {
@@ -56,9 +59,39 @@ bool TMarrowbyForm::NextAccount() {
     return false;
 }
 
+TSecretStore& TMarrowbyForm::SecretStore() {
+    if (!FSecretStore) FSecretStore = std::make_unique<TKeychainStore>();
+    return *FSecretStore;
+}
+
+void TMarrowbyForm::SetSecretStore(std::unique_ptr<TSecretStore> store) {
+    FSecretStore = std::move(store);
+}
+
 // The check thread of the current account gets copies of its connection
-// values and the client-log folder when "clientlog" is on.
+// values, its password and the client-log folder when "clientlog" is on.
+// The secret store may answer later: the answer counts only for the account
+// that is still being checked.
 void TMarrowbyForm::WMStartCheck() {
-    if (const TPop3AccountItem* account = CheckingAccount())
-        StartCheckThread(*account, Handle(), FClientLog ? FClientLogFolder : "", FLimitSize);
+    const TPop3AccountItem* account = CheckingAccount();
+    if (!account) return;
+    QPointer<TMarrowbyForm> self(this);
+    ReadSessionPassword(SecretStore(), *account,
+                        [self, index = FCheckIndex](const TSessionPassword& answer) {
+                            if (self) self->StartCheckSession(index, answer);
+                        });
+}
+
+void TMarrowbyForm::StartCheckSession(int index, const TSessionPassword& answer) {
+    const TPop3AccountItem* account = CheckingAccount();
+    if (!account || index != FCheckIndex) return;
+    if (answer.Password) {
+        StartCheckThread(*account, *answer.Password, Handle(), FClientLog ? FClientLogFolder : "",
+                         FLimitSize);
+        return;
+    }
+    LogAppend("== BEG " + account->Name + " " + std::string(20, '='));
+    LogAppend(">ERROR:" + account->Name + ": " + answer.Error);
+    LogAppend("== END " + account->Name + " " + std::string(20, '='));
+    NextAccount();
 }

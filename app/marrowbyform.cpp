@@ -18,6 +18,7 @@
 #include "platform/thread.h"
 #include "store/messagebox.h"
 #include "store/pop3accountlist.h"
+#include "store/secretstore.h"
 #include "store/storelayout.h"
 #include "ui/widgettext.h"
 

@@ -50,6 +50,8 @@ class TPop3AccountList;
 class TReceiveCoordinator;
 class TReceiveHost;
 class TRegexpObj;
+class TSecretStore;
+struct TSessionPassword;
 namespace platform {
 class TListener;
 class TSocket;
@@ -75,6 +77,9 @@ public:
     ~TMarrowbyForm() override;
 
     void SetDialogs(TMarrowFilterForm* filterForm, TMarrowAccountForm* accountForm);
+    // The desktop's secret store (QtKeychain unless one was set, for tests).
+    TSecretStore& SecretStore();
+    void SetSecretStore(std::unique_ptr<TSecretStore> store);
     // First display: filters, placement, settings, lists, listening. Runs
     // once, from the first show or directly when no window is shown.
     void FormShow();
@@ -251,6 +256,9 @@ private:
     TPop3AccountItem* ErasingAccount() const { return AccountAt(FEraseIndex); }
     void LoadAccounts();
     void RecoverStores();
+    // The session of the checked account with its password, or, when that
+    // could not be read, the log line and on to the next account.
+    void StartCheckSession(int index, const TSessionPassword& answer);
     // False when the account list could not be written (the user is told).
     bool SaveAccounts();
     // The account dialog is shown: the accounts are being edited on file.
@@ -399,6 +407,7 @@ private:
     QIcon FIconIdle;
     QIcon FIconReceived;
     QIcon FIconResponding;
+    std::unique_ptr<TSecretStore> FSecretStore;
     // Declared last: they refer to the fields above.
     std::unique_ptr<TReceiveHost> FReceiveHost;
     std::unique_ptr<TReceiveCoordinator> FReceive;

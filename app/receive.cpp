@@ -1,9 +1,12 @@
 // Events of the mail check thread (message 2049) and the mail erase thread
 // (message 2051), handled by the receive coordinator on the window's data,
 // and the start of an erase thread by the delete command.
+#include <QPointer>
+
 #include "app/marrowbyform.h"
 #include "app/receivecoordinator.h"
 #include "app/receivethreads.h"
+#include "app/sessionpassword.h"
 #include "filter/filterset.h"
 #include "filter/filterverdict.h"
 #include "store/messagebox.h"
@@ -66,6 +69,19 @@ void TMarrowbyForm::EraseOnServer(int accountIndex, TMBXItem& entry) {
     const TPop3AccountItem* account = AccountAt(accountIndex);
     if (!account || entry.ServerUID.empty()) return;
     FEraseIndex = accountIndex;
-    StartEraseThread(*account, Handle(), entry.ServerUID, FClientLog ? FClientLogFolder : "");
+    QPointer<TMarrowbyForm> self(this);
+    ReadSessionPassword(
+        SecretStore(), *account,
+        [self, accountIndex, uid = entry.ServerUID](const TSessionPassword& answer) {
+            if (!self || self->FEraseIndex != accountIndex) return;
+            const TPop3AccountItem* erasing = self->ErasingAccount();
+            if (erasing && answer.Password) {
+                StartEraseThread(*erasing, *answer.Password, self->Handle(), uid,
+                                 self->FClientLog ? self->FClientLogFolder : "");
+                return;
+            }
+            if (erasing) self->LogAppend(">ERROR:" + erasing->Name + ": " + answer.Error);
+            self->FEraseIndex = -1;
+        });
     entry.ServerUID.clear();
 }

@@ -167,6 +167,9 @@ bool TReceiveCoordinator::LoginEvent(TReceiveEvent& event, const TPop3AccountIte
         if (event.Code() == T::StateUser && account && account->APOP)
             FHost.LogAppend(">APOP:" + platform::Utf8ToCp932(NoTimeStampText));
         break;
+    case T::StateAuth:
+        LogPair(event); // the thread's text holds no token
+        break;
     case T::StatePass:
         // The password never reaches the log the user sees.
         FHost.LogAppend("PASS ****");

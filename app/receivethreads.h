@@ -8,9 +8,13 @@
 
 class TPop3AccountItemBase;
 
-// logFolder: the client-log folder, or empty for no session log. limitSizeKB
-// (the setting "limitsize") also bounds the block one RETR may bring.
-void StartCheckThread(const TPop3AccountItemBase& account, platform::TWindowHandle window,
-                      const std::string& logFolder, int limitSizeKB);
-void StartEraseThread(const TPop3AccountItemBase& account, platform::TWindowHandle window,
-                      const std::string& targetUID, const std::string& logFolder);
+// password: the one of the file or of the secret store (see
+// ReadSessionPassword). logFolder: the client-log folder, or empty for no
+// session log. limitSizeKB (the setting "limitsize") also bounds the block
+// one RETR may bring.
+void StartCheckThread(const TPop3AccountItemBase& account, const std::string& password,
+                      platform::TWindowHandle window, const std::string& logFolder,
+                      int limitSizeKB);
+void StartEraseThread(const TPop3AccountItemBase& account, const std::string& password,
+                      platform::TWindowHandle window, const std::string& targetUID,
+                      const std::string& logFolder);

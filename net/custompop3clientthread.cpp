@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <exception>
 
-#include "foundation/md5digest.h"
 #include "net/pop3sockethelper.h"
 #include "platform/file.h"
 
@@ -167,6 +166,10 @@ void TCustomPop3ClientThread::Dialogue() {
     }
     FAwaitingReply = false;
     FHelper->SetDeadline(std::nullopt);
+    if (FSignIn && FSignIn->Handles(FState)) {
+        Take(FSignIn->Reply(FState, *reply));
+        return;
+    }
     // The status is the reply's first line; a later line that begins with
     // "+OK" is the content of a message.
     const std::string_view status = std::string_view(*reply).substr(0, reply->find(CRLF));
@@ -205,16 +208,14 @@ void TCustomPop3ClientThread::Dispatch(int code, bool proceed) {
     }
     switch (code) {
     case StateGreeting:
-        if (FUseAPOP && !FTimeStamp.empty())
-            Send({"APOP " + FUser + " " + TMD5Digest::Digest(FTimeStamp + FPass), StateApop});
-        else
-            Send({"USER " + FUser, StateUser});
+        StartSignIn();
         break;
     case StateUser:
-        Send({"PASS " + FPass, StatePass});
+        Take(FSignIn->Pass());
         break;
     case StatePass:
     case StateApop:
+    case StateAuth:
         Send(NextCommand(CodeLoggedIn));
         break;
     case AnswerQuit:
@@ -238,6 +239,38 @@ void TCustomPop3ClientThread::Send(const TPop3Command& next) {
     FState = next.State;
     FHelper->SendCommand(next.Command);
     AwaitReply();
+}
+
+// A command that prints the secret runs here, on the session's thread: it
+// holds up this account's session alone.
+void TCustomPop3ClientThread::StartSignIn() {
+    FSignIn.emplace(FSignInPlan, FUser, FPass, FUseAPOP);
+    const TSignInStep first =
+        FSignIn->Begin(FTimeStamp, GetClientSocket().IsTls(), GetClientSocket().GetHandle());
+    for (std::string& secret : FSignIn->Secrets())
+        FHelper->HideInLog(std::move(secret));
+    Take(first);
+}
+
+// The steps of the XOAUTH2 exchange stay in the session; its outcome goes to
+// the window like the reply to PASS.
+void TCustomPop3ClientThread::Take(const TSignInStep& step) {
+    switch (step.Kind) {
+    case TSignInStep::Send:
+        FHelper->SetMode(step.Block ? TSocketHelper::ModeBlock : TSocketHelper::ModeCommand);
+        FState = step.State;
+        FHelper->SendCommand(step.Line, step.Shown);
+        AwaitReply();
+        return;
+    case TSignInStep::Report:
+        FHelper->SetMode(TSocketHelper::ModeCommand);
+        FState = StateAuth;
+        PostEvent(StateAuth, step.Ok, "AUTH XOAUTH2", step.Text);
+        return;
+    case TSignInStep::Fail:
+        Fail(step.Text);
+        return;
+    }
 }
 
 void TCustomPop3ClientThread::AwaitReply() {

@@ -10,11 +10,13 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "foundation/regexpobj.h"
 #include "net/customclientthread.h"
+#include "net/pop3signin.h"
 #include "platform/datetime.h"
 #include "platform/tls.h"
 
@@ -56,6 +58,9 @@ public:
         AnswerQuit = 101,
         StateUidl = 200,
         StateList = 201,
+        // The outcome of an XOAUTH2 sign-in: "AUTH XOAUTH2" and the final
+        // reply (a refusal with its decoded challenge, never the token).
+        StateAuth = TPop3SignIn::EventAuth,
     };
 
     // A server that stays connected without sending a byte of the awaited
@@ -85,6 +90,8 @@ public:
         FTlsMode = mode;
         FTlsOptions = std::move(options);
     }
+    // How the session signs in; without it, with the password given.
+    void SetSignIn(TSignInPlan plan) { FSignInPlan = std::move(plan); }
 
 protected:
     // The command that follows the answered event with this code (100: the
@@ -118,6 +125,8 @@ private:
     void Dialogue();
     void Dispatch(int code, bool proceed);
     void Send(const TPop3Command& next);
+    void StartSignIn();
+    void Take(const TSignInStep& step);
     void PostEvent(int code, bool flag, std::string_view first, std::string_view reply);
     void PostEnd(bool accepted);
     void OpenSessionLog();
@@ -140,6 +149,8 @@ private:
     std::size_t FMaxBlock = DefaultMaxBlock;
     std::size_t FMinRate = DefaultMinRate;
     std::size_t FExpectedBytes = 0;
+    TSignInPlan FSignInPlan;
+    std::optional<TPop3SignIn> FSignIn;
     std::chrono::steady_clock::time_point FReplyStart;
     std::chrono::steady_clock::time_point FReplyDeadline;
     // Why the session ended early; the end event carries it to the window.

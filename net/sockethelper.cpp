@@ -377,8 +377,12 @@ void TSocketHelper::SendBuffer(const char* data, std::size_t length) {
 }
 
 void TSocketHelper::SendCommand(std::string_view text) {
-    Logging(std::string(">").append(text).append(CRLF));
-    FLastCommand = text;
+    SendCommand(text, text);
+}
+
+void TSocketHelper::SendCommand(std::string_view text, std::string_view shown) {
+    Logging(std::string(">").append(shown).append(CRLF));
+    FLastCommand = shown;
     std::string line = std::string(text).append(CRLF);
     SendBuffer(line.data(), line.size());
 }
@@ -412,7 +416,20 @@ void TSocketHelper::Logout() {
 }
 
 void TSocketHelper::Logging(std::string_view text) {
-    if (FLogFile) std::fwrite(text.data(), 1, text.size(), FLogFile);
+    if (!FLogFile) return;
+    if (FHidden.empty()) {
+        std::fwrite(text.data(), 1, text.size(), FLogFile);
+        return;
+    }
+    std::string shown(text);
+    for (const std::string& secret : FHidden)
+        for (std::size_t at; (at = shown.find(secret)) != std::string::npos;)
+            shown.replace(at, secret.size(), "****");
+    std::fwrite(shown.data(), 1, shown.size(), FLogFile);
+}
+
+void TSocketHelper::HideInLog(std::string secret) {
+    if (!secret.empty()) FHidden.push_back(std::move(secret));
 }
 
 // Whether the session loop goes on: while the peer is connected, and after

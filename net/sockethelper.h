@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/limits.h"
 #include "platform/socket.h"
@@ -65,12 +66,18 @@ public:
 
     void SendBuffer(const char* data, std::size_t length);
     void SendCommand(std::string_view text);
+    // Sends text; the log and GetLastCommand show shown instead (a secret
+    // never reaches the session log).
+    void SendCommand(std::string_view text, std::string_view shown);
     void SendBlock(std::string_view text);
     void SendStream(std::istream& stream);
 
     bool Login(const std::string& fileName);
     void Logout();
     void Logging(std::string_view text);
+    // From now on the session log shows "****" for every occurrence of
+    // secret, whatever the peer echoes.
+    void HideInLog(std::string secret);
 
     void Execute();
 
@@ -148,6 +155,7 @@ private:
     std::FILE* FStreamHandle = nullptr; // stream mode's file; none for memory
     std::string FStreamText;
     std::FILE* FLogFile = nullptr;
+    std::vector<std::string> FHidden;
     std::size_t FMaxLine = netlimits::MaxCommandLine;
     std::size_t FMaxBlock = netlimits::DefaultMaxBlock;
     bool FWakeOnMessage = false;

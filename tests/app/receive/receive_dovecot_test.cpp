@@ -70,7 +70,7 @@ protected:
         ASSERT_GT(ends, before) << "the session did not end";
     }
     void Check() {
-        StartCheckThread(*Host.Account, &Window, "", Host.Limit);
+        StartCheckThread(*Host.Account, Host.Account->Password, &Window, "", Host.Limit);
         Serve(Host.CheckEnds);
     }
     std::vector<std::string> Expected(bool rejected) const {
@@ -124,7 +124,7 @@ TEST_F(ReceiveDovecotTest, StayKeepsMailThatTheEraseThreadThenDeletes) {
     const TMBXItem& target = *Host.Account->Mailbox.GetMessages(3);
     ASSERT_FALSE(target.ServerUID.empty());
     const std::string text = platform::ReadFile(target.GetPath()).value();
-    StartEraseThread(*Host.Account, &Window, target.ServerUID, "");
+    StartEraseThread(*Host.Account, Host.Account->Password, &Window, target.ServerUID, "");
     Serve(Host.EraseEnds);
     const std::vector<std::string> left = Dovecot.Messages("bob");
     EXPECT_EQ(left.size(), kept - 1);
@@ -147,7 +147,7 @@ TEST_F(ReceiveDovecotTest, SessionsOverTlsCheckAndErase) {
     const std::string text = platform::ReadFile(target.GetPath()).value();
     Host.Account->Security = platform::TTlsMode::Implicit; // plain text would fail here
     Host.Account->Port = Dovecot.GetTlsPort();
-    StartEraseThread(*Host.Account, &Window, target.ServerUID, "");
+    StartEraseThread(*Host.Account, Host.Account->Password, &Window, target.ServerUID, "");
     Serve(Host.EraseEnds);
     const std::vector<std::string> left = Dovecot.Messages("bob");
     EXPECT_EQ(left.size(), kept - 1);
