@@ -20,6 +20,7 @@
 #include "store/pop3accountlist.h"
 #include "store/secretstore.h"
 #include "store/storelayout.h"
+#include "ui/marrowaccountform.h"
 #include "ui/widgettext.h"
 
 namespace {
@@ -98,6 +99,7 @@ void TMarrowbyForm::MakeFolders() {
 void TMarrowbyForm::SetDialogs(TMarrowFilterForm* filterForm, TMarrowAccountForm* accountForm) {
     FFilterForm = filterForm;
     FAccountForm = accountForm;
+    if (accountForm) accountForm->SetSecretStore(&SecretStore());
 }
 
 void TMarrowbyForm::FormShow() {

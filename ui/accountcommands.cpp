@@ -68,6 +68,7 @@ void TMarrowAccountForm::AppIdle() {
     TBBottom->setEnabled(index >= 0 && index < last);
     TBDown->setEnabled(index >= 0 && index < last);
     EditFingerprint->setEnabled(ComboSecurity->currentIndex() > 0);
+    SignInIdle();
 }
 
 int TMarrowAccountForm::SelectedIndex() const {
@@ -115,7 +116,9 @@ void TMarrowAccountForm::LVAccountsSelectItem() {
     DDX1->Items(6).SetValue(record->Stay);
     DDX1->Items(7).SetValue(static_cast<int>(record->Security));
     DDX1->Items(8).SetValue(record->Fingerprint);
+    UploadSignIn(*record);
     DDX1->Upload();
+    EditCommand->home(false); // the command's program first
 }
 
 void TMarrowAccountForm::DownloadSecurity(TPop3AccountItem& record) const {
@@ -143,12 +146,18 @@ void TMarrowAccountForm::ComboSecuritySelect(int index) {
 // behind an empty index.
 void TMarrowAccountForm::ButtonAddAccountClick() {
     FNameItem->SetEditing(nullptr);
+    RequireSignInFields(nullptr);
     if (!DDX1->Download(this)) return;
     TPop3AccountItem* record = Pop3AccountList1->Add(
         DDX1->Items(0).AsString(), DDX1->Items(2).AsString(), DDX1->Items(3).AsString(),
         DDX1->Items(1).AsString(), DDX1->Items(4).AsInteger(), DDX1->Items(5).AsBoolean(),
         DDX1->Items(6).AsBoolean());
     DownloadSecurity(*record);
+    DownloadSignIn(*record);
+    if (!KeepSecret(nullptr, *record)) {
+        Pop3AccountList1->Remove(record);
+        return;
+    }
     std::string error;
     if (!MakeAccountFolder(record->GetFolder(), &error)) {
         Pop3AccountList1->Remove(record);
@@ -166,12 +175,14 @@ void TMarrowAccountForm::ButtonUpdAccountClick() {
     TPop3AccountItem* record = SelectedRecord();
     if (!record) return;
     FNameItem->SetEditing(record);
+    RequireSignInFields(record);
     if (!DDX1->Download(this)) return;
     TPop3AccountItem edited(Pop3AccountList1.get(), DDX1->Items(0).AsString(),
                             DDX1->Items(2).AsString(), DDX1->Items(3).AsString(),
                             DDX1->Items(1).AsString(), DDX1->Items(4).AsInteger(),
                             DDX1->Items(5).AsBoolean(), DDX1->Items(6).AsBoolean());
     DownloadSecurity(edited);
+    DownloadSignIn(edited);
     std::string error;
     if (edited.Name != record->Name &&
         !RenameAccountFolder(record->GetFolder(), edited.GetFolder(), &error)) {
@@ -182,6 +193,7 @@ void TMarrowAccountForm::ButtonUpdAccountClick() {
         DDX1->Items(0).SetValue(record->Name);
         DDX1->Items(0).Upload();
     }
+    if (!KeepSecret(record, edited)) return;
     if (SameRemoteMailbox(*record, edited)) {
         edited.Checklist = record->Checklist;
         edited.PrevChecklist = record->PrevChecklist;
@@ -204,6 +216,10 @@ void TMarrowAccountForm::ButtonDelAccountClick() {
     std::string error;
     if (!RemoveAccountFolder(record->GetFolder(), &error))
         ShowError(Q("ｱｶｳﾝﾄのﾌｫﾙﾀﾞを削除できません\n") + Cp932ToQString(error));
+    TPop3AccountItem gone(Pop3AccountList1.get(), record);
+    gone.SignIn = TSignInMethod::Password;
+    gone.PasswordStore = TPasswordStore::File;
+    KeepSecret(record, gone); // takes the password out of the secret store
     LVAccounts->clearSelection();
     delete LVAccounts->takeTopLevelItem(Pop3AccountList1->IndexOf(record));
     Pop3AccountList1->Remove(record);

@@ -188,6 +188,7 @@ QWidget* TMarrowAccountForm::BuildFields() {
         label->setBuddy(row.edit);
         FFields->addRow(label, row.edit);
     }
+    BuildSignInRows(panel);
     FFields->addRow(QString(), CheckAPOP);
     FFields->addRow(QString(), CheckStay);
 
@@ -214,6 +215,7 @@ void TMarrowAccountForm::AddDDXItems() {
         const char* caption;
         QLineEdit* edit;
     } texts[] = {{"ｻｰﾊﾞ名", EditHost}, {"ﾕｰｻﾞID", EditUserID}, {"ﾊﾟｽﾜｰﾄﾞ", EditPassword}};
+    // The password is required where it applies (RequireSignInFields).
     for (const auto& text : texts)
         DDX1->Add(std::make_unique<TDDXString>(Sjis(text.caption), text.edit, "", 0, 1))
             ->OnValidate = RefuseControlBytes();
@@ -232,6 +234,7 @@ void TMarrowAccountForm::AddDDXItems() {
         result = false;
         msg = item.GetCaption() + Sjis("は SHA-256 の指紋 (16進数64桁) を指定してください");
     };
+    AddSignInItems();
 }
 
 void TMarrowAccountForm::ConnectHandlers() {
@@ -267,6 +270,7 @@ void TMarrowAccountForm::FormShow() {
     for (int i = 0; i < Pop3AccountList1->GetCount(); ++i)
         InsertRow(Pop3AccountList1->GetAccounts(i));
     ResetFields();
+    ShowSecretService();
     if (const QScreen* where = screen())
         move(where->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     AppIdle();
@@ -280,6 +284,8 @@ void TMarrowAccountForm::ResetFields() {
     DDX1->Items(6).SetValue(false);
     DDX1->Items(7).SetValue(static_cast<int>(platform::TTlsMode::None));
     DDX1->Items(8).SetValue(std::string());
+    const TPop3AccountItem defaults(nullptr);
+    UploadSignIn(defaults);
     DDX1->Upload();
 }
 

@@ -22,6 +22,8 @@ class TDDX;
 class TDDXAccount;
 class TPop3AccountItem;
 class TPop3AccountList;
+class TSecretStore;
+class QLabel;
 enum class TReorderPicture;
 
 class TMarrowAccountForm : public QDialog {
@@ -38,6 +40,8 @@ public:
     void AppIdle();
     // FormClose as well, for every way of closing.
     void done(int result) override;
+    // Where passwords are kept out of the file (not owned; null: no service).
+    void SetSecretStore(TSecretStore* store);
 
     QTreeWidget* LVAccounts;
     QToolBar* ToolBar1;
@@ -50,8 +54,13 @@ public:
     QLineEdit* EditUserID;
     QLineEdit* EditPassword;
     QLineEdit* EditPort;
-    QComboBox* ComboSecurity;   // none, SSL/TLS, STARTTLS: the account file's 0, 1, 2
-    QLineEdit* EditFingerprint; // a pinned SHA-256 fingerprint, empty for none
+    QComboBox* ComboSecurity;      // none, SSL/TLS, STARTTLS: the account file's 0, 1, 2
+    QLineEdit* EditFingerprint;    // a pinned SHA-256 fingerprint, empty for none
+    QComboBox* ComboSignIn;        // password, XOAUTH2: the account file's 0, 1
+    QComboBox* ComboPasswordStore; // accounts.dat, secret store, command: 0, 1, 2
+    QLineEdit* EditCommand;        // prints the token or the password
+    QLineEdit* EditLocalPassword;  // the local login's when the password is not in the file
+    QLabel* LabelSecretService;    // shown when no secret service is there
     QCheckBox* CheckAPOP;
     QCheckBox* CheckStay;
     QPushButton* ButtonAddAccount;
@@ -59,7 +68,8 @@ public:
     QPushButton* ButtonUpdAccount;
     QPushButton* ButtonClose;
     // Items: 0 name, 1 host, 2 user, 3 password, 4 port, 5 APOP, 6 stay,
-    // then 7 security and 8 fingerprint.
+    // then 7 security, 8 fingerprint, 9 sign-in method, 10 password store,
+    // 11 command and 12 local password.
     TDDX* DDX1;
     std::unique_ptr<TPop3AccountList> Pop3AccountList1;
 
@@ -98,8 +108,20 @@ private:
     int SelectedIndex() const;
     void ShowError(const QString& text);
 
+    // the sign-in rows (accountsignin.cpp)
+    void BuildSignInRows(QWidget* panel);
+    void AddSignInItems();
+    void SignInIdle();
+    bool SecretServiceAvailable() const;
+    void ShowSecretService();
+    void RequireSignInFields(const TPop3AccountItem* editing);
+    void UploadSignIn(const TPop3AccountItem& record);
+    void DownloadSignIn(TPop3AccountItem& record) const;
+    bool KeepSecret(const TPop3AccountItem* before, TPop3AccountItem& record);
+
     // Where the later connection rows (security, sign-in) are added.
     QFormLayout* FFields = nullptr;
     TDDXAccount* FNameItem = nullptr;
     QMetaObject::Connection FIdleHook;
+    TSecretStore* FSecretStore = nullptr;
 };

@@ -4,9 +4,9 @@
 #include <QPlainTextEdit>
 
 #include "store/secretstore.h"
-#include "tests/app/fakesecretstore.h"
 #include "tests/app/formfixture.h"
 #include "tests/net/pop3scriptserver.h"
+#include "tests/support/fakesecretstore.h"
 
 namespace {
 

@@ -23,7 +23,9 @@
 #include "platform/file.h"
 #include "store/messagebox.h"
 #include "store/pop3accountlist.h"
+#include "store/secretstore.h"
 #include "store/storelayout.h"
+#include "tests/support/fakesecretstore.h"
 #include "tests/ui/ddxtesthelp.h"
 #include "tests/ui/messageboxanswer.h"
 #include "ui/ddx.h"
@@ -61,8 +63,9 @@ protected:
         }
         ASSERT_TRUE(list.Save());
     }
-    void Open() {
+    void Open(TSecretStore* store = nullptr) {
         form = std::make_unique<TMarrowAccountForm>(Folder());
+        form->SetSecretStore(store);
         form->show();
     }
     template <class T = QWidget>
@@ -95,13 +98,16 @@ protected:
         Get<QCheckBox>("CheckAPOP")->setChecked(a.apop);
         Get<QCheckBox>("CheckStay")->setChecked(a.stay);
     }
-    // Chooses the connection security from the keyboard, as a user does.
-    void ChooseSecurity(int index) const {
-        auto* combo = Get<QComboBox>("ComboSecurity");
+    // Chooses from a combo box with the keyboard, as a user does (an item
+    // that is off is stepped over).
+    void Choose(const char* name, int downs) const {
+        form->AppIdle(); // a combo box that is off takes no keys
+        auto* combo = Get<QComboBox>(name);
         QTest::keyClick(combo, Qt::Key_Home);
-        for (int i = 0; i < index; ++i)
+        for (int i = 0; i < downs; ++i)
             QTest::keyClick(combo, Qt::Key_Down);
     }
+    void ChooseSecurity(int index) const { Choose("ComboSecurity", index); }
     void Select(int row) const {
         auto* list = Get<QTreeWidget>("LVAccounts");
         list->setCurrentItem(list->topLevelItem(row));
@@ -145,6 +151,10 @@ TEST_F(AccountForm, ComponentsNamesAndCaptions) {
         {"EditPort", "ﾎﾟｰﾄ(&P)"},
         {"ComboSecurity", "接続の保護(&L)"},
         {"EditFingerprint", "証明書の指紋(&F)"},
+        {"ComboSignIn", "ﾛｸﾞｲﾝ方法(&M)"},
+        {"ComboPasswordStore", "ﾊﾟｽﾜｰﾄﾞの保存先(&K)"},
+        {"EditCommand", "ｺﾏﾝﾄﾞ(&O)"},
+        {"EditLocalPassword", "ﾛｰｶﾙﾊﾟｽﾜｰﾄﾞ(&R)"},
     };
     for (const auto& [edit, label] : labels) {
         bool found = false;
@@ -186,11 +196,15 @@ TEST_F(AccountForm, ComponentsNamesAndCaptions) {
     EXPECT_EQ(security->itemText(1), Q("SSL/TLS"));
     EXPECT_EQ(security->itemText(2), Q("STARTTLS"));
 
-    // The seven bindings in their order, then security and fingerprint.
-    ASSERT_EQ(form->DDX1->Count(), 9);
-    const char* captions[] = {"設定名",   "ｻｰﾊﾞ名",     "ﾕｰｻﾞID",     "ﾊﾟｽﾜｰﾄﾞ",     "ﾎﾟｰﾄ",
-                              "APOP対応", "ｻｰﾊﾞに残す", "接続の保護", "証明書の指紋"};
-    for (int i = 0; i < 9; ++i)
+    EXPECT_EQ(Edit("EditLocalPassword")->echoMode(), QLineEdit::Password);
+
+    // The seven bindings in their order, then security, fingerprint and sign-in.
+    ASSERT_EQ(form->DDX1->Count(), 13);
+    const char* captions[] = {"設定名",       "ｻｰﾊﾞ名",    "ﾕｰｻﾞID",          "ﾊﾟｽﾜｰﾄﾞ",
+                              "ﾎﾟｰﾄ",         "APOP対応",  "ｻｰﾊﾞに残す",      "接続の保護",
+                              "証明書の指紋", "ﾛｸﾞｲﾝ方法", "ﾊﾟｽﾜｰﾄﾞの保存先", "ｺﾏﾝﾄﾞ",
+                              "ﾛｰｶﾙﾊﾟｽﾜｰﾄﾞ"};
+    for (int i = 0; i < 13; ++i)
         EXPECT_EQ(form->DDX1->Items(i).GetCaption(), Cp(captions[i])) << i;
     EXPECT_NE(dynamic_cast<TDDXAccount*>(&form->DDX1->Items(0)), nullptr);
     EXPECT_NE(dynamic_cast<TDDXInteger*>(&form->DDX1->Items(4)), nullptr);
@@ -561,4 +575,109 @@ TEST_F(AccountForm, AddingTakesOverAFolderLeftBehindAndNeedsItsFolder) {
     EXPECT_EQ(Rows(), QStringList{"home"});
     Close();
     EXPECT_EQ(ListLines(), std::vector<std::string>{"home,u,p,h,110,0,0,0"});
+}
+
+// The sign-in rows: which apply to the method and store chosen, what each
+// requires, and what reaches the file and the secret store.
+TEST_F(AccountForm, SignInMethodsAndPasswordStores) {
+    TFakeSecretStore store;
+    Open(&store);
+    EXPECT_FALSE(Get<QLabel>("LabelSecretService")->isVisible());
+
+    Fill({"oauth", "outlook.office365.com", "taro@example.com", "", "110"});
+    Choose("ComboSignIn", 1);
+    form->AppIdle();
+    EXPECT_FALSE(Edit("EditPassword")->isEnabled());
+    EXPECT_FALSE(Get<QCheckBox>("CheckAPOP")->isEnabled());
+    EXPECT_FALSE(Get<QComboBox>("ComboPasswordStore")->isEnabled());
+    EXPECT_TRUE(Edit("EditCommand")->isEnabled());
+    EXPECT_TRUE(Edit("EditLocalPassword")->isEnabled());
+    struct Refusal {
+        const char* command;
+        const char* local;
+        int security;
+        const char* message;
+    } refusals[] = {
+        {"token", "l", 0,
+         "ﾛｸﾞｲﾝ方法の OAuth 2.0 は、接続の保護 (SSL/TLS か STARTTLS) と組み合わせてください"},
+        {"", "l", 1, "ｺﾏﾝﾄﾞは 1 文字以上を入力してください"},
+        {"token 'a b", "l", 1, "ｺﾏﾝﾄﾞの引用符 (' か \") が閉じていません"},
+        {"token", "", 1, "ﾛｰｶﾙﾊﾟｽﾜｰﾄﾞは 1 文字以上を入力してください"},
+    };
+    for (const Refusal& r : refusals) {
+        ChooseSecurity(r.security);
+        Type(Edit("EditCommand"), Q(r.command));
+        Type(Edit("EditLocalPassword"), Q(r.local));
+        TMessageBoxAnswer refused;
+        refused.Arm(QMessageBox::Ok);
+        Click("ButtonAddAccount");
+        EXPECT_EQ(refused.Text, Q(r.message));
+    }
+    Type(Edit("EditCommand"), "oauth2-token --user 'taro@example.com'");
+    Type(Edit("EditLocalPassword"), "l");
+    Click("ButtonAddAccount");
+
+    Fill({"kept", "pop.example.jp", "jiro", "kept pw", "110"});
+    ChooseSecurity(0);
+    Choose("ComboSignIn", 0);
+    Choose("ComboPasswordStore", 1);
+    Type(Edit("EditLocalPassword"), "local");
+    Click("ButtonAddAccount");
+    Fill({"cmd", "pop.example.jp", "saburo", "", "110"});
+    Choose("ComboPasswordStore", 2);
+    Type(Edit("EditCommand"), "pass show pop");
+    Type(Edit("EditLocalPassword"), "local3");
+    Click("ButtonAddAccount");
+    EXPECT_EQ(Rows(), (QStringList{"oauth", "kept", "cmd"}));
+    const std::string keptKey = SecretKey(*form->Pop3AccountList1->GetAccounts(1));
+    EXPECT_EQ(store.Secrets, (std::map<std::string, std::string>{{keptKey, "kept pw"}}));
+
+    // A renamed account keeps its stored password without it being typed again.
+    Select(1);
+    EXPECT_EQ(Edit("EditPassword")->text(), "");
+    EXPECT_EQ(Edit("EditPassword")->placeholderText(), Q("(ｼｰｸﾚｯﾄｻｰﾋﾞｽに保存済み)"));
+    Type(Edit("EditAccount"), "kept2");
+    Click("ButtonUpdAccount");
+    const std::string movedKey = SecretKey(*form->Pop3AccountList1->GetAccounts(1));
+    EXPECT_NE(movedKey, keptKey);
+    EXPECT_EQ(store.Secrets, (std::map<std::string, std::string>{{movedKey, "kept pw"}}));
+    Close();
+    EXPECT_EQ(ListLines(),
+              (std::vector<std::string>{
+                  "oauth,taro@example.com,,outlook.office365.com,995,0,0,1,,1,"
+                  "\"oauth2-token --user 'taro@example.com'\",,l",
+                  "kept2,jiro,,pop.example.jp,110,0,0,0,,,,1,local",
+                  "cmd,saburo,,pop.example.jp,110,0,0,0,,,\"pass show pop\",2,local3"}));
+
+    Open(&store);
+    Select(1);
+    TMessageBoxAnswer yes;
+    yes.Arm(QMessageBox::Yes);
+    Click("ButtonDelAccount");
+    EXPECT_TRUE(store.Secrets.empty()); // deleted with the account
+}
+
+// Without a secret service the dialog says so, steps over that choice and
+// offers the file.
+TEST_F(AccountForm, WithoutASecretServiceTheFileIsOffered) {
+    TFakeSecretStore store;
+    store.Service = false;
+    Open(&store);
+    EXPECT_TRUE(Get<QLabel>("LabelSecretService")->isVisible());
+    EXPECT_EQ(Get<QLabel>("LabelSecretService")->text(),
+              Q("ｼｰｸﾚｯﾄｻｰﾋﾞｽが見つかりません。ﾊﾟｽﾜｰﾄﾞは\n"
+                "accounts.dat に保存するか、ｺﾏﾝﾄﾞで取り出してください"));
+    Choose("ComboPasswordStore", 1);
+    EXPECT_EQ(Get<QComboBox>("ComboPasswordStore")->currentIndex(), 2);
+    Fill({"plain", "pop.example.jp", "taro", "pw", "110"});
+    Choose("ComboPasswordStore", 0);
+    Click("ButtonAddAccount");
+    Get<QComboBox>("ComboPasswordStore")->setCurrentIndex(1); // not by the keyboard
+    Fill({"other", "pop.example.jp", "jiro", "pw", "110"});
+    Type(Edit("EditLocalPassword"), "l");
+    TMessageBoxAnswer refused;
+    refused.Arm(QMessageBox::Ok);
+    Click("ButtonAddAccount");
+    EXPECT_EQ(refused.Text, Q("ｼｰｸﾚｯﾄｻｰﾋﾞｽが見つからないため、ﾊﾟｽﾜｰﾄﾞを保存できません"));
+    EXPECT_EQ(Rows(), QStringList{"plain"});
 }
