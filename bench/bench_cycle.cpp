@@ -184,9 +184,10 @@ void BM_MarrowbyCycle(benchmark::State& state, const char* user, bool tls) {
     long peak = 0;
     long stored = 0;
     double cpu = 0;
+    static int round = 0; // a fresh folder for every repetition
     for (auto _ : state) {
-        const fs::path folder =
-            bench.Folder / ("gateway-" + std::string(user) + (tls ? "-tls" : ""));
+        const fs::path folder = bench.Folder / ("gateway-" + std::string(user) +
+                                                (tls ? "-tls" : "") + std::to_string(round++));
         std::string error;
         if (!PrepareGateway(bench, folder, user, tls, error))
             return state.SkipWithError(error.c_str());
