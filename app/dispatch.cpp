@@ -16,7 +16,12 @@ bool TMarrowbyForm::event(QEvent* e) {
         auto* message = static_cast<TWindowMessageEvent*>(e);
         ++FLogHeld;
         WindowMessage(message->Msg, message->WParam, message->LParam, std::move(message->Data));
-        if (--FLogHeld == 0) LogFlush();
+        if (--FLogHeld == 0) {
+            if (CheckingAccount())
+                LogLater();
+            else
+                LogFlush();
+        }
         return true;
     }
     return QMainWindow::event(e);

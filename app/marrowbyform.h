@@ -343,8 +343,9 @@ private:
     void LogAppend(const std::string& line);
     void LogClear();
     void LogTime();
-    void LogFlush();
-    void LogEchoFlush();
+    void LogFlush();     // the held lines into the view
+    void LogLater();     // the held lines shown and written within a moment
+    void LogEchoFlush(); // standard output gets what it has not had
 
     // idle and minimize hooks, shutdown
     void InstallAppHooks();
@@ -369,7 +370,7 @@ private:
     int FLogHeld = 0;         // window messages being handled
     QStringList FLogPending;  // lines held meanwhile
     std::string FLogEchoText; // UTF-8 text for standard output, not written yet
-    QTimer* FLogEchoTimer = nullptr;
+    QTimer* FLogTimer = nullptr;
     QMetaObject::Connection FIdleHook;
     bool FMinimizeHook = false;
 
