@@ -1,16 +1,26 @@
 // The check cycle with passwords kept out of the account file: one from the
 // secret store goes to its session, and an account whose password cannot be
-// had (a failing command, nothing in the store) ends its own session only.
+// had (a failing command, nothing in the store) ends its own session only;
+// XOAUTH2 accounts over TLS.
 #include <QPlainTextEdit>
 
+#include "foundation/base64enc.h"
 #include "store/secretstore.h"
 #include "tests/app/formfixture.h"
 #include "tests/net/pop3scriptserver.h"
+#include "tests/platform/testcertificates.h"
 #include "tests/support/fakesecretstore.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
+
+Lines Join(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const auto& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
 
 TEST_F(FormTest, PasswordsKeptElsewhereSignInAndFailuresEndOnlyTheirSession) {
     TPop3ScriptServer failing({"S: +OK ready"}, std::chrono::milliseconds(2000));
@@ -55,3 +65,61 @@ TEST_F(FormTest, PasswordsKeptElsewhereSignInAndFailuresEndOnlyTheirSession) {
 }
 
 } // namespace
+
+// XOAUTH2 through the window over TLS: one account signs in, one is refused
+// with a failure challenge and ends its session alone; the communication log
+// tells the refusal with the decoded challenge, and neither it nor a session
+// log holds the token.
+TEST_F(FormTest, XOAuth2AccountsSignInOverTlsAndTheTokenStaysOutOfTheLogs) {
+    if (!TTestCertificates::Available()) GTEST_SKIP() << "no openssl command";
+    const std::string token = "ya29.window-token";
+    const std::string response = Base64Encode("user=user\x01"
+                                              "auth=Bearer " +
+                                              token + "\x01\x01");
+    const Lines start = {"T:",   "S: +OK ready",    "C: CAPA", "S: +OK",        "S: SASL XOAUTH2",
+                         "S: .", "C: AUTH XOAUTH2", "S: +",    "C: " + response};
+    TPop3ScriptServer refused(Join({start,
+                                    {"S: + " + Base64Encode(R"({"status":"401"})"),
+                                     "C: ", "S: -ERR Authentication failed."}}));
+    TPop3ScriptServer accepted(
+        Join({start, {"S: +OK in", "C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
+    {
+        TPop3AccountList list;
+        SetupAccountList(list, Folder());
+        for (auto [name, port] :
+             {std::pair{"refused", refused.GetPort()}, std::pair{"accepted", accepted.GetPort()}}) {
+            TPop3AccountItem* a = list.Add(name, "user", "", "127.0.0.1", port, false, false);
+            a->Security = platform::TTlsMode::Implicit;
+            a->Fingerprint = TTestCertificates::Get().Server.Fingerprint;
+            a->SignIn = TSignInMethod::XOAuth2;
+            a->SecretCommand = "echo " + token;
+            a->LocalPassword = "local";
+            EXPECT_TRUE(platform::ForceDirectories(a->GetFolder()));
+        }
+        std::string error;
+        ASSERT_TRUE(list.Save(&error)) << error;
+    }
+    SetSetting("clientlog", true);
+    auto form = MakeForm();
+    form->FormShow();
+    form->ButtonExecClick();
+    TMarrowbyFormAccess a{*form};
+    EXPECT_TRUE(ProcessUntil([&] { return !a.Checking(); }));
+    EXPECT_EQ(refused.Received(), refused.Expected());
+    EXPECT_EQ(accepted.Received(), accepted.Expected());
+    const std::string log = form->MemoLog->toPlainText().toStdString();
+    EXPECT_NE(log.find(">ERROR:refused: login refused: -ERR Authentication failed. "
+                       "({\"status\":\"401\"})"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("== END accepted"), std::string::npos) << log;
+    std::string sessions;
+    const std::string logs = Folder() + "ClientLog";
+    for (const std::string& name : platform::FindFiles(logs, ".log"))
+        sessions += platform::ReadFile(logs + "/" + name).value_or("");
+    EXPECT_NE(sessions.find(">****"), std::string::npos) << sessions;
+    for (const std::string& secret : {token, response, Base64Encode(token)}) {
+        EXPECT_EQ(log.find(secret), std::string::npos) << log;
+        EXPECT_EQ(sessions.find(secret), std::string::npos) << sessions;
+    }
+}
