@@ -20,6 +20,8 @@ namespace platform {
 namespace {
 
 constexpr long long NoDeadline = -1;
+// What one receive from the socket may take while reading ahead.
+constexpr std::size_t ReadAheadBytes = 64 * 1024;
 
 long long NowMs() {
     using namespace std::chrono;
@@ -166,6 +168,11 @@ void TTlsConnection::Connect(const TTlsOptions& options) {
     std::unique_ptr<SSL_CTX, TContextFree> context(SSL_CTX_new(TLS_client_method()));
     if (!context) throw TlsError("TLS is not available: " + FailureReason(SSL_ERROR_SSL, 0));
     SSL_CTX_set_min_proto_version(context.get(), TLS1_2_VERSION);
+    // One receive takes whatever has arrived, several records at once, instead
+    // of a record's header and then its body: half the receives for the short
+    // replies of a session. Wait counts what is buffered that way.
+    SSL_CTX_set_read_ahead(context.get(), 1);
+    SSL_CTX_set_default_read_buffer_len(context.get(), ReadAheadBytes);
     bool trusted = options.TrustFile.empty()
                        ? SSL_CTX_set_default_verify_paths(context.get()) == 1
                        : SSL_CTX_load_verify_file(context.get(), options.TrustFile.c_str()) == 1;
