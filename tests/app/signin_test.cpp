@@ -4,6 +4,7 @@
 // XOAUTH2 accounts over TLS.
 #include <QPlainTextEdit>
 
+#include "app/sessionpassword.h"
 #include "foundation/base64enc.h"
 #include "store/secretstore.h"
 #include "tests/app/formfixture.h"
@@ -62,6 +63,28 @@ TEST_F(FormTest, PasswordsKeptElsewhereSignInAndFailuresEndOnlyTheirSession) {
           "== END delta"})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     EXPECT_EQ(log.find("kept pw"), std::string::npos) << log;
+}
+
+// A store that asks the user to unlock it and gets no answer: the session is
+// given up at the time-out, with a reason, and the late answer is dropped.
+TEST_F(FormTest, ASecretStoreThatNeverAnswersIsGivenUpAtItsTimeOut) {
+    TPop3AccountList list;
+    SetupAccountList(list, Folder());
+    TPop3AccountItem* account = list.Add("beta", "user", "", "127.0.0.1", 110, false, false);
+    account->PasswordStore = TPasswordStore::Secret;
+    TFakeSecretStore store;
+    store.Answers = false;
+    std::vector<TSessionPassword> answers;
+    ReadSessionPassword(
+        store, *account, [&](const TSessionPassword& answer) { answers.push_back(answer); },
+        std::chrono::milliseconds(50));
+    ASSERT_TRUE(ProcessUntil([&] { return !answers.empty(); }));
+    ASSERT_EQ(store.Unanswered.size(), 1u);
+    store.Unanswered[0]({TSecretStore::TStatus::Ok, "late", {}});
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_FALSE(answers[0].Password);
+    EXPECT_EQ(answers[0].Error.rfind("the secret store did not answer within", 0), 0u)
+        << answers[0].Error;
 }
 
 } // namespace
