@@ -226,7 +226,7 @@ void BM_FetchmailFetch(benchmark::State& state, const char* user, bool tls) {
     if (access(Fetchmail, X_OK) != 0) return state.SkipWithError("fetchmail is not installed");
     long peak = 0;
     long stored = 0;
-    int round = 0;
+    static int round = 0; // a fresh folder for every repetition
     for (auto _ : state) {
         const fs::path folder = bench.Folder / ("fetchmail-" + std::string(user) +
                                                 (tls ? "-tls" : "") + std::to_string(round++));
