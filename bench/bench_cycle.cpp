@@ -16,7 +16,7 @@
 //   MB_ATTACH='perf record -g -o /tmp/cycle.perf -p %d'   (where the time goes)
 // MB_BENCH_DIR is where the mail folders of both are made (default /tmp). On
 // ext4 without a journal every new file's inode is searched for past the
-// inodes any process deleted in the last half minute: the cost of storing
+// inodes any process deleted in the last minute or more: the cost of storing
 // then depends on what else runs, and a folder on tmpfs (/dev/shm) compares
 // two builds without it.
 #include <benchmark/benchmark.h>
