@@ -46,6 +46,30 @@ protected:
     std::string StoredText(const TMessageBox& box, int i) {
         return platform::ReadFile(box.GetMessages(i)->GetPath()).value_or("<missing>");
     }
+    // One event and what the coordinator answers and logs for it.
+    struct TRow {
+        int Code;
+        bool Flag;
+        std::string Text;
+        std::optional<TAnswer> Expected;
+        std::vector<std::string> Log;
+    };
+    using TEvent = std::optional<TAnswer> (*)(TReceiveCoordinator&, int, bool, const std::string&);
+    // Plays the events in order through the check or the erase handling.
+    void Play(TEvent event, const std::vector<TRow>& rows) {
+        for (const TRow& row : rows) {
+            SCOPED_TRACE("code " + std::to_string(row.Code) + " text " + row.Text);
+            Host.Log.clear();
+            std::optional<TAnswer> answer = event(Coordinator, row.Code, row.Flag, row.Text);
+            ASSERT_EQ(answer.has_value(), row.Expected.has_value());
+            if (answer) {
+                EXPECT_EQ(answer->Code, row.Expected->Code);
+                EXPECT_EQ(answer->Flag, row.Expected->Flag);
+                EXPECT_EQ(answer->Text, row.Expected->Text);
+            }
+            EXPECT_EQ(Host.Log, row.Log);
+        }
+    }
 
     TReceiveTestHost Host;
     TRegexpObj Pattern{R"((\+OK|\-ERR)[s]*(.*)\r\n)", 0};
@@ -54,15 +78,8 @@ protected:
 };
 
 TEST_F(ReceiveTest, CheckTableAnswersEveryCodeInOrder) {
-    struct Row {
-        int Code;
-        bool Flag;
-        std::string Text;
-        std::optional<TAnswer> Expected;
-        std::vector<std::string> Log;
-    };
     const std::string begin = "== BEG home " + std::string(20, '=');
-    const std::vector<Row> rows = {
+    const std::vector<TRow> rows = {
         {T::StateGreeting, true, "127.0.0.1\r\n+OK hi", TAnswer{0, true, ""}, {begin, "+OK hi"}},
         {T::StateGreeting,
          false,
@@ -122,18 +139,7 @@ TEST_F(ReceiveTest, CheckTableAnswersEveryCodeInOrder) {
         {T::StateQuit, true, "QUIT\r\n+OK bye", TAnswer{8, true, ""}, {"QUIT", "+OK bye"}},
         {77, true, "NOOP\r\n+OK", std::nullopt, {}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE("code " + std::to_string(row.Code) + " text " + row.Text);
-        Host.Log.clear();
-        std::optional<TAnswer> answer = Check(row.Code, row.Flag, row.Text);
-        ASSERT_EQ(answer.has_value(), row.Expected.has_value());
-        if (answer) {
-            EXPECT_EQ(answer->Code, row.Expected->Code);
-            EXPECT_EQ(answer->Flag, row.Expected->Flag);
-            EXPECT_EQ(answer->Text, row.Expected->Text);
-        }
-        EXPECT_EQ(Host.Log, row.Log);
-    }
+    Play(CheckEvent, rows);
     EXPECT_EQ(Host.CheckEnds, 0);
     EXPECT_EQ(Host.Received + Host.Deleted, 0);
 }
@@ -379,14 +385,7 @@ TEST_F(ReceiveTest, LongSubjectsAreStoredUnderNamesThatFit) {
 }
 
 TEST_F(ReceiveTest, EraseTableAnswersEveryCodeInOrder) {
-    struct Row {
-        int Code;
-        bool Flag;
-        std::string Text;
-        std::optional<TAnswer> Expected;
-        std::vector<std::string> Log;
-    };
-    const std::vector<Row> rows = {
+    const std::vector<TRow> rows = {
         {T::StateGreeting,
          true,
          "h\r\n+OK",
@@ -417,18 +416,7 @@ TEST_F(ReceiveTest, EraseTableAnswersEveryCodeInOrder) {
         {T::StateRetr, true, "RETR 1\r\n+OK", std::nullopt, {}},
         {T::EventEnded, true, "h", std::nullopt, {"== END home " + std::string(20, '=')}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE("code " + std::to_string(row.Code) + " text " + row.Text);
-        Host.Log.clear();
-        std::optional<TAnswer> answer = EraseEvent(Coordinator, row.Code, row.Flag, row.Text);
-        ASSERT_EQ(answer.has_value(), row.Expected.has_value());
-        if (answer) {
-            EXPECT_EQ(answer->Code, row.Expected->Code);
-            EXPECT_EQ(answer->Flag, row.Expected->Flag);
-            EXPECT_EQ(answer->Text, row.Expected->Text);
-        }
-        EXPECT_EQ(Host.Log, row.Log);
-    }
+    Play(EraseEvent, rows);
     EXPECT_EQ(Host.EraseEnds, 1);
     EXPECT_EQ(Host.CheckEnds, 0);
     EXPECT_EQ(Host.Account->Checklist.GetCount(), 0);
