@@ -1,6 +1,7 @@
 #include <atomic>
 #include <future>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 #include "net/customclientthread.h"
 #include "net/customserverthread.h"
@@ -39,15 +40,34 @@ namespace {
 
 std::atomic<int> Freed{0};
 
+// A session thread that starts once it is whole, so that the thread never
+// calls into a half-built object, and counts itself freed.
+template <class Session>
+class TStarted final : public Session {
+public:
+    template <class... Args>
+    explicit TStarted(Args&&... args) : Session(std::forward<Args>(args)...) {
+        this->Resume();
+    }
+    ~TStarted() override { ++Freed; }
+};
+
+// A server session on the window's messages 2053 and 2054 that reports its
+// end with code 1.
+class TTestServerThread : public TCustomServerThread {
+public:
+    TTestServerThread(std::unique_ptr<TSocket> s, platform::TWindowHandle window)
+        : TCustomServerThread(true, std::move(s), window, 2053, 2054) {}
+
+protected:
+    void ClientDisconnect(bool accepted) override { FMessenger.SendText(1, accepted, ""); }
+};
+
 // A server session that reports to the window and answers with its replies:
 // code 0 at connect, 2 per line, 1 at disconnect; a reply with code 8 closes.
-class TReportingServerThread : public TCustomServerThread {
+class TReportingServerThread : public TTestServerThread {
 public:
-    TReportingServerThread(std::unique_ptr<TSocket> s, platform::TWindowHandle window)
-        : TCustomServerThread(true, std::move(s), window, 2053, 2054) {
-        Resume();
-    }
-    ~TReportingServerThread() override { ++Freed; }
+    using TTestServerThread::TTestServerThread;
 
 protected:
     bool ClientConnect() override {
@@ -61,7 +81,6 @@ protected:
         FHelper->SendCommand(FMessenger.GetText());
         if (message.WParam == 8) GetClientSocket().Close();
     }
-    void ClientDisconnect(bool accepted) override { FMessenger.SendText(1, accepted, ""); }
 };
 
 // Plays the main window: the next request, read through a window-side messenger.
@@ -94,8 +113,9 @@ protected:
 } // namespace
 
 TEST_F(SessionThreadTest, ServerSessionAsksTheWindowAndAnswersThePeer) {
-    platform::TListener listener(
-        [this](std::unique_ptr<TSocket> s) { new TReportingServerThread(std::move(s), &Window); });
+    platform::TListener listener([this](std::unique_ptr<TSocket> s) {
+        new TStarted<TReportingServerThread>(std::move(s), &Window);
+    });
     ASSERT_TRUE(listener.Open("127.0.0.1", 0));
     TSocket client;
     client.Connect("127.0.0.1", listener.GetPort(), 2000);
@@ -123,8 +143,9 @@ TEST_F(SessionThreadTest, ServerSessionAsksTheWindowAndAnswersThePeer) {
 }
 
 TEST_F(SessionThreadTest, ClosingTheListenerEndsEverySessionAndLateRepliesAreDropped) {
-    platform::TListener listener(
-        [this](std::unique_ptr<TSocket> s) { new TReportingServerThread(std::move(s), &Window); });
+    platform::TListener listener([this](std::unique_ptr<TSocket> s) {
+        new TStarted<TReportingServerThread>(std::move(s), &Window);
+    });
     ASSERT_TRUE(listener.Open("127.0.0.1", 0));
     std::vector<std::unique_ptr<TSocket>> clients;
     std::vector<TRequest> waiting;
@@ -148,13 +169,9 @@ TEST_F(SessionThreadTest, ClosingTheListenerEndsEverySessionAndLateRepliesAreDro
 namespace {
 
 // A server session that greets the peer only once the window has answered.
-class TGreetingServerThread : public TCustomServerThread {
+class TGreetingServerThread : public TTestServerThread {
 public:
-    TGreetingServerThread(std::unique_ptr<TSocket> s, platform::TWindowHandle window)
-        : TCustomServerThread(true, std::move(s), window, 2053, 2054) {
-        Resume();
-    }
-    ~TGreetingServerThread() override { ++Freed; }
+    using TTestServerThread::TTestServerThread;
 
 protected:
     bool ClientConnect() override {
@@ -164,14 +181,14 @@ protected:
         FHelper->SendCommand(FMessenger.GetText());
         return FMessenger.GetFlag();
     }
-    void ClientDisconnect(bool accepted) override { FMessenger.SendText(1, accepted, ""); }
 };
 
 } // namespace
 
 TEST_F(SessionThreadTest, AGreetingWaitsForTheWindowAndEndsWithTheConnection) {
-    platform::TListener listener(
-        [this](std::unique_ptr<TSocket> s) { new TGreetingServerThread(std::move(s), &Window); });
+    platform::TListener listener([this](std::unique_ptr<TSocket> s) {
+        new TStarted<TGreetingServerThread>(std::move(s), &Window);
+    });
     ASSERT_TRUE(listener.Open("127.0.0.1", 0));
     TSocket first, second;
     first.Connect("127.0.0.1", listener.GetPort(), 2000);
@@ -197,10 +214,7 @@ namespace {
 class TReportingClientThread : public TCustomClientThread {
 public:
     TReportingClientThread(int port, platform::TWindowHandle window)
-        : TCustomClientThread(true, "127.0.0.1", port, window, 2049, 2050) {
-        Resume();
-    }
-    ~TReportingClientThread() override { ++Freed; }
+        : TCustomClientThread(true, "127.0.0.1", port, window, 2049, 2050) {}
 
 protected:
     bool ClientConnect() override { return true; }
@@ -216,22 +230,33 @@ protected:
     void ClientDisconnect(bool accepted) override { FMessenger.SendText(1, accepted, FHost); }
 };
 
+// A reporting client session connected to a listener of its own; Remote is
+// the server's end of the connection.
+struct TClientSession {
+    explicit TClientSession(platform::TWindowHandle window) {
+        if (!Listener.Open("127.0.0.1", 0)) throw std::runtime_error("cannot listen");
+        new TStarted<TReportingClientThread>(Listener.GetPort(), window);
+        Remote = Accepted.get_future().get();
+    }
+
+    std::promise<std::unique_ptr<TSocket>> Accepted;
+    platform::TListener Listener{
+        [this](std::unique_ptr<TSocket> s) { Accepted.set_value(std::move(s)); }};
+    std::unique_ptr<TSocket> Remote;
+};
+
 } // namespace
 
 TEST_F(SessionThreadTest, ClientSessionTalksToTheServerThroughTheWindow) {
-    std::promise<std::unique_ptr<TSocket>> accepted;
-    platform::TListener listener(
-        [&](std::unique_ptr<TSocket> s) { accepted.set_value(std::move(s)); });
-    ASSERT_TRUE(listener.Open("127.0.0.1", 0));
-    new TReportingClientThread(listener.GetPort(), &Window);
-    auto remote = accepted.get_future().get();
+    TClientSession session(&Window);
+    TSocket& remote = *session.Remote;
 
-    WriteText(*remote, "+OK ready <1.2@host>\r\n");
+    WriteText(remote, "+OK ready <1.2@host>\r\n");
     TRequest greeting = NextRequest(Window, 2049);
     EXPECT_EQ(greeting.Text, "+OK|+OK ready <1.2@host>");
     ASSERT_TRUE(greeting.Messenger->SendText(0, true, "USER me"));
-    EXPECT_EQ(ReadBytes(*remote, 9), "USER me\r\n");
-    WriteText(*remote, "+OK\r\n");
+    EXPECT_EQ(ReadBytes(remote, 9), "USER me\r\n");
+    WriteText(remote, "+OK\r\n");
     TRequest user = NextRequest(Window, 2049);
     ASSERT_TRUE(user.Messenger->SendText(8, true, ""));
     TRequest end = NextRequest(Window, 2049);
@@ -249,7 +274,7 @@ TEST_F(SessionThreadTest, AClientThatCannotConnectStillReportsItsEnd) {
         ASSERT_TRUE(probe.Open("127.0.0.1", 0));
         port = probe.GetPort();
     }
-    new TReportingClientThread(port, &Window);
+    new TStarted<TReportingClientThread>(port, &Window);
     TRequest end = NextRequest(Window, 2049);
     EXPECT_EQ(end.Code, 1);
     EXPECT_FALSE(end.Flag);
@@ -258,13 +283,9 @@ TEST_F(SessionThreadTest, AClientThatCannotConnectStillReportsItsEnd) {
 }
 
 TEST_F(SessionThreadTest, StoppingEndsAClientWaitingForTheWindow) {
-    std::promise<std::unique_ptr<TSocket>> accepted;
-    platform::TListener listener(
-        [&](std::unique_ptr<TSocket> s) { accepted.set_value(std::move(s)); });
-    ASSERT_TRUE(listener.Open("127.0.0.1", 0));
-    new TReportingClientThread(listener.GetPort(), &Window);
-    auto remote = accepted.get_future().get();
-    WriteText(*remote, "+OK\r\n");
+    TClientSession session(&Window);
+    TSocket& remote = *session.Remote;
+    WriteText(remote, "+OK\r\n");
     EXPECT_EQ(NextRequest(Window, 2049).Code, 0); // never answered
     platform::StopWorkerThreads();
     EXPECT_EQ(Freed, 1);
