@@ -20,6 +20,17 @@ protected:
         return a;
     }
 
+    // The item, a copy and an assigned item write the line given; the copies
+    // log in as the original.
+    void ExpectWrites(const TPop3AccountItem& a, const std::string& written) {
+        EXPECT_EQ(a.GetCSV(), written);
+        EXPECT_EQ(TPop3AccountItem(&list, &a).GetCSV(), written);
+        TPop3AccountItem assigned(&list);
+        assigned.Assign(a);
+        EXPECT_EQ(assigned.GetCSV(), written);
+        EXPECT_EQ(LocalLoginPassword(assigned), LocalLoginPassword(a));
+    }
+
     TPop3AccountList list;
 };
 
@@ -78,12 +89,7 @@ TEST_F(AccountListTest, SecurityAndFingerprintItems) {
         TPop3AccountItem a(&list, c.line);
         EXPECT_EQ(a.Security, c.security);
         EXPECT_EQ(a.Fingerprint, c.fingerprint);
-        EXPECT_EQ(a.GetCSV(), c.written);
-        TPop3AccountItem copy(&list, &a);
-        EXPECT_EQ(copy.GetCSV(), c.written);
-        TPop3AccountItem assigned(&list);
-        assigned.Assign(a);
-        EXPECT_EQ(assigned.GetCSV(), c.written);
+        ExpectWrites(a, c.written);
     }
 }
 
@@ -121,13 +127,7 @@ TEST_F(AccountListTest, SignInItems) {
         EXPECT_EQ(a.LocalPassword, c.local);
         EXPECT_EQ(PasswordInFile(a), c.inFile);
         EXPECT_EQ(LocalLoginPassword(a), c.localLogin);
-        EXPECT_EQ(a.GetCSV(), c.written);
-        TPop3AccountItem copy(&list, &a);
-        EXPECT_EQ(copy.GetCSV(), c.written);
-        TPop3AccountItem assigned(&list);
-        assigned.Assign(a);
-        EXPECT_EQ(assigned.GetCSV(), c.written);
-        EXPECT_EQ(LocalLoginPassword(assigned), c.localLogin);
+        ExpectWrites(a, c.written);
     }
 }
 
