@@ -9,6 +9,7 @@
 #include "net/customclientthread.h"
 #include "net/sockethelper.h"
 #include "platform/listener.h"
+#include "tests/platform/testloopback.h"
 
 namespace {
 
@@ -84,20 +85,15 @@ std::string MailBlock(std::size_t size) {
 template <class THelper>
 void BM_ReceiveBlock(benchmark::State& state) {
     const std::string block = MailBlock(50u << 20);
-    std::promise<std::unique_ptr<platform::TSocket>> accepted;
-    platform::TListener listener(
-        [&](std::unique_ptr<platform::TSocket> s) { accepted.set_value(std::move(s)); });
-    listener.Open("127.0.0.1", 0);
-    platform::TSocket sender;
-    sender.Connect("127.0.0.1", listener.GetPort(), 2000);
-    auto receiver = accepted.get_future().get();
-    THelper helper(receiver.get(), 50);
+    auto pair = MakeLoopback();
+    platform::TSocket& sender = *pair->Client;
+    THelper helper(pair->Server.get(), 50);
     helper.SetMode(TSocketHelper::ModeBlock);
     std::string text;
     for (auto _ : state) {
         std::thread writer([&] { sender.Write(block.data(), block.size()); });
         bool received = false;
-        while (!received && receiver->GetConnected())
+        while (!received && pair->Server->GetConnected())
             received = helper.ReceiveBlock(text);
         writer.join();
         if (!received) state.SkipWithError("no block");
@@ -120,14 +116,9 @@ void BM_ReceiveCommands(benchmark::State& state) {
     std::string lines;
     while (lines.size() < (10u << 20))
         lines += "RETR " + std::to_string(lines.size()) + "\r\n";
-    std::promise<std::unique_ptr<platform::TSocket>> accepted;
-    platform::TListener listener(
-        [&](std::unique_ptr<platform::TSocket> s) { accepted.set_value(std::move(s)); });
-    listener.Open("127.0.0.1", 0);
-    platform::TSocket sender;
-    sender.Connect("127.0.0.1", listener.GetPort(), 2000);
-    auto receiver = accepted.get_future().get();
-    TSocketHelper helper(receiver.get(), 50);
+    auto pair = MakeLoopback();
+    platform::TSocket& sender = *pair->Client;
+    TSocketHelper helper(pair->Server.get(), 50);
     std::string line;
     for (auto _ : state) {
         std::thread writer([&] { sender.Write(lines.data(), lines.size()); });
