@@ -58,9 +58,7 @@ protected:
         FormTest::SetUp();
         TPop3AccountList list;
         SetupAccountList(list, Folder());
-        TPop3AccountItem* alice =
-            list.Add("alice", "alice.u", "secret", "pop.example.com", 110, false, false);
-        ASSERT_TRUE(platform::ForceDirectories(alice->GetFolder()));
+        AddInbox(list, "alice", "alice.u", "secret", "pop.example.com");
         ASSERT_TRUE(list.Save());
     }
     void TearDown() override {

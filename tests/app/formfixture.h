@@ -101,8 +101,10 @@ protected:
         ASSERT_TRUE(platform::ForceDirectories(list.BaseFolder));
     }
     // An account added to the list, with its inbox folder made.
-    static TPop3AccountItem* AddInbox(TPop3AccountList& list, const char* name) {
-        TPop3AccountItem* account = list.Add(name, "u", "p", "h", 110, false, false);
+    static TPop3AccountItem* AddInbox(TPop3AccountList& list, const char* name,
+                                      const char* user = "u", const char* password = "p",
+                                      const char* host = "h") {
+        TPop3AccountItem* account = list.Add(name, user, password, host, 110, false, false);
         EXPECT_TRUE(platform::ForceDirectories(account->GetFolder()));
         return account;
     }

@@ -83,12 +83,8 @@ protected:
         FormTest::SetUp();
         TPop3AccountList list;
         SetupAccountList(list, Folder());
-        TPop3AccountItem* alice =
-            list.Add("alice", "alice.u", "secret", "pop.example.com", 110, false, false);
-        TPop3AccountItem* bob =
-            list.Add("bob", "bob.u", "pw, with blank", "pop.example.net", 110, false, false);
-        for (const TPop3AccountItem* account : {alice, bob})
-            platform::ForceDirectories(account->GetFolder());
+        TPop3AccountItem* alice = AddInbox(list, "alice", "alice.u", "secret", "pop.example.com");
+        AddInbox(list, "bob", "bob.u", "pw, with blank", "pop.example.net");
         std::vector<std::string> lines;
         for (const auto& m : Inbox) {
             ASSERT_TRUE(platform::WriteFile(FilePath(*alice, m.Uid), m.Content));
