@@ -6,6 +6,7 @@
 #include <string>
 
 #include "foundation/regexpobj.h"
+#include "randomtext.h"
 
 using namespace std::string_literals;
 
@@ -21,17 +22,6 @@ std::string Decode(TCustomDecode& decoder, std::string_view text) {
     decoder.Create(text);
     EXPECT_EQ(decoder.Size, static_cast<int>(decoder.Data.size()));
     return decoder.GetAsString();
-}
-
-// Random bytes drawn from a small alphabet, so that the interesting
-// neighbours ("=" and hex digits, "=" CR LF, alphabet and junk) meet often.
-std::string RandomText(std::mt19937& rng, std::string_view alphabet, std::size_t maxLength) {
-    std::uniform_int_distribution<std::size_t> length(0, maxLength);
-    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-    std::string text(length(rng), '\0');
-    for (char& c : text)
-        c = alphabet[pick(rng)];
-    return text;
 }
 
 std::string EncodeBase64(std::string_view bytes, std::size_t lineLength) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "foundation/regexpobj.h"
+#include "randomtext.h"
 
 using namespace std::string_literals;
 
@@ -20,15 +21,6 @@ struct ConvertCase {
 
 std::string CaseName(const ::testing::TestParamInfo<ConvertCase>& info) {
     return info.param.name;
-}
-
-std::string RandomText(std::mt19937& rng, std::string_view alphabet, std::size_t maxLength) {
-    std::uniform_int_distribution<std::size_t> length(0, maxLength);
-    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-    std::string text(length(rng), '\0');
-    for (char& c : text)
-        c = alphabet[pick(rng)];
-    return text;
 }
 
 std::string Pair(char j1, char j2) {
