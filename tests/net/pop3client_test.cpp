@@ -17,13 +17,6 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-Lines Join(std::initializer_list<Lines> parts) {
-    Lines all;
-    for (const auto& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
 const Lines Login = {"S: +OK ready", "C: USER bob", "S: +OK", "C: PASS secret", "S: +OK in"};
 
 // A temporary folder that is removed again.
@@ -87,41 +80,50 @@ TEST_F(Pop3ClientTest, CheckSessionsSendTheCommandsTheAnswersAskFor) {
     const Lines retr2 = {"C: RETR 2", "S: +OK", "S: Subject: b", "S: ", "S: body", "S: ."};
     const Lines retr3 = {"C: RETR 3", "S: +OK", "S: Subject: c", "S: ", "S: ..", "S: ."};
     TSessionCase cases[] = {
-        {"no messages", Join({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK bye"}}), {}},
+        {"no messages",
+         JoinScript({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK bye"}}),
+         {}},
         {"skip, new and kept, new and deleted",
-         Join({Login,
-               {"C: STAT", "S: +OK 3 300", "C: UIDL 1", "S: +OK 1 a", "C: UIDL 2", "S: +OK 2 b",
-                "C: LIST 2", "S: +OK 2 100"},
-               retr2,
-               {"C: UIDL 3", "S: +OK 3 c", "C: LIST 3", "S: +OK 3 100"},
-               retr3,
-               {"C: DELE 3", "S: +OK", "C: QUIT", "S: +OK"}}),
+         JoinScript({Login,
+                     {"C: STAT", "S: +OK 3 300", "C: UIDL 1", "S: +OK 1 a", "C: UIDL 2",
+                      "S: +OK 2 b", "C: LIST 2", "S: +OK 2 100"},
+                     retr2,
+                     {"C: UIDL 3", "S: +OK 3 c", "C: LIST 3", "S: +OK 3 100"},
+                     retr3,
+                     {"C: DELE 3", "S: +OK", "C: QUIT", "S: +OK"}}),
          {{"SKIP", "", ""}, {}, {"", "DELE"}}},
         {"too large: deleted unfetched",
-         Join({Login,
-               {"C: STAT", "S: +OK 1 9000", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 9000",
-                "C: DELE 1", "S: +OK", "C: QUIT", "S: +OK"}}),
+         JoinScript({Login,
+                     {"C: STAT", "S: +OK 1 9000", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1",
+                      "S: +OK 1 9000", "C: DELE 1", "S: +OK", "C: QUIT", "S: +OK"}}),
          {{}, {"DELE"}, {}}},
         {"skip in lower case",
-         Join({Login, {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: QUIT", "S: +OK"}}),
+         JoinScript(
+             {Login, {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: QUIT", "S: +OK"}}),
          {{"skip"}, {}, {}}},
         {"Skip capitalised",
-         Join({Login, {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: QUIT", "S: +OK"}}),
+         JoinScript(
+             {Login, {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: QUIT", "S: +OK"}}),
          {{"Skip"}, {}, {}}},
         {"QUIT at a UIDL without id",
-         Join({Login, {"C: STAT", "S: +OK 2 9", "C: UIDL 1", "S: +OK 1", "C: QUIT", "S: +OK"}}),
+         JoinScript(
+             {Login, {"C: STAT", "S: +OK 2 9", "C: UIDL 1", "S: +OK 1", "C: QUIT", "S: +OK"}}),
          {{"QUIT"}, {}, {}}},
-        {"refused command after login: no QUIT", Join({Login, {"C: STAT", "S: -ERR locked"}}), {}},
-        {"STAT without its words", Join({Login, {"C: STAT", "S: +OK", "C: QUIT", "S: +OK"}}), {}},
+        {"refused command after login: no QUIT",
+         JoinScript({Login, {"C: STAT", "S: -ERR locked"}}),
+         {}},
+        {"STAT without its words",
+         JoinScript({Login, {"C: STAT", "S: +OK", "C: QUIT", "S: +OK"}}),
+         {}},
         {"STAT count not a number",
-         Join({Login, {"C: STAT", "S: +OK many 12", "C: QUIT", "S: +OK"}}),
+         JoinScript({Login, {"C: STAT", "S: +OK many 12", "C: QUIT", "S: +OK"}}),
          {}},
         {"RETR refused with one -ERR line",
-         Join({Login,
-               {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 9",
-                "C: RETR 1", "S: -ERR message gone"}}),
+         JoinScript({Login,
+                     {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 9",
+                      "C: RETR 1", "S: -ERR message gone"}}),
          {}},
-        {"server closes", Join({Login, {"C: STAT", "X:"}}), {}},
+        {"server closes", JoinScript({Login, {"C: STAT", "X:"}}), {}},
         {"greeting refused", {"S: -ERR busy"}, {}},
         {"greeting not recognised", {"S: hello there"}, {}},
         {"+OKAY recognised", {"S: +OKAY hello", "C: USER bob", "S: -ERR no such user"}, {}},
@@ -140,10 +142,10 @@ TEST_F(Pop3ClientTest, CheckSessionsSendTheCommandsTheAnswersAskFor) {
 
 TEST_F(Pop3ClientTest, EventsCarryTheCommandAndTheReply) {
     TPop3ScriptServer server(
-        Join({Login,
-              {"C: STAT", "S: +OK 1 40", "C: UIDL 1", "S: +OK 1 u1", "C: LIST 1", "S: +OK 1 40",
-               "C: RETR 1", "S: +OK 40 octets", "S: Subject: x", "S: ", "S: ..dot", "S: .",
-               "C: QUIT", "S: +OK bye"}}));
+        JoinScript({Login,
+                    {"C: STAT", "S: +OK 1 40", "C: UIDL 1", "S: +OK 1 u1", "C: LIST 1",
+                     "S: +OK 1 40", "C: RETR 1", "S: +OK 40 octets", "S: Subject: x",
+                     "S: ", "S: ..dot", "S: .", "C: QUIT", "S: +OK bye"}}));
     std::vector<std::string> retrieved;
     TPop3WindowScript answers;
     answers.Retrieved = &retrieved;
@@ -178,10 +180,13 @@ TEST_F(Pop3ClientTest, RefusalsAndUnknownRepliesAreReportedWithFlagFalse) {
     } cases[] = {
         {{"S: -ERR busy"}, {0, 1}, 0, "127.0.0.1\r\n-ERR busy"},
         {{"S: hello"}, {0, 1}, 0, ""},
-        {Join({Login, {"C: STAT", "S: -ERR locked"}}), {0, 2, 3, 5, 1}, 3, "STAT\r\n-ERR locked"},
-        {Join({Login,
-               {"C: STAT", "S: +OK 1 5", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 5",
-                "C: RETR 1", "S: -ERR gone"}}),
+        {JoinScript({Login, {"C: STAT", "S: -ERR locked"}}),
+         {0, 2, 3, 5, 1},
+         3,
+         "STAT\r\n-ERR locked"},
+        {JoinScript({Login,
+                     {"C: STAT", "S: +OK 1 5", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 5",
+                      "C: RETR 1", "S: -ERR gone"}}),
          {0, 2, 3, 5, 200, 201, 12, 1},
          6,
          "RETR 1\r\n-ERR gone\r\n"},
@@ -203,22 +208,23 @@ TEST_F(Pop3ClientTest, EraseSessionsDeleteExactlyTheTargetUidl) {
         std::string Target;
         Lines Script;
     } cases[] = {
-        {"no messages", "t", Join({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}})},
+        {"no messages", "t", JoinScript({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}})},
         {"target is the last message", "t",
-         Join({Login,
-               {"C: STAT", "S: +OK 2 9", "C: UIDL 1", "S: +OK 1 a", "C: UIDL 2", "S: +OK 2 t",
-                "C: DELE 2", "S: +OK", "C: QUIT", "S: +OK"}})},
+         JoinScript({Login,
+                     {"C: STAT", "S: +OK 2 9", "C: UIDL 1", "S: +OK 1 a", "C: UIDL 2", "S: +OK 2 t",
+                      "C: DELE 2", "S: +OK", "C: QUIT", "S: +OK"}})},
         {"target on two messages", "t",
-         Join({Login,
-               {"C: STAT", "S: +OK 3 9", "C: UIDL 1", "S: +OK 1 t", "C: DELE 1", "S: +OK",
-                "C: UIDL 2", "S: +OK 2 b", "C: UIDL 3", "S: +OK 3 t", "C: DELE 3", "S: +OK",
-                "C: QUIT", "S: +OK"}})},
+         JoinScript({Login,
+                     {"C: STAT", "S: +OK 3 9", "C: UIDL 1", "S: +OK 1 t", "C: DELE 1", "S: +OK",
+                      "C: UIDL 2", "S: +OK 2 b", "C: UIDL 3", "S: +OK 3 t", "C: DELE 3", "S: +OK",
+                      "C: QUIT", "S: +OK"}})},
         {"letter case differs: no match", "Abc",
-         Join({Login,
-               {"C: STAT", "S: +OK 2 9", "C: UIDL 1", "S: +OK 1 abc", "C: UIDL 2", "S: +OK 2 ABC",
-                "C: QUIT", "S: +OK"}})},
+         JoinScript({Login,
+                     {"C: STAT", "S: +OK 2 9", "C: UIDL 1", "S: +OK 1 abc", "C: UIDL 2",
+                      "S: +OK 2 ABC", "C: QUIT", "S: +OK"}})},
         {"UIDL without id", "t",
-         Join({Login, {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1", "C: QUIT", "S: +OK"}})},
+         JoinScript(
+             {Login, {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1", "C: QUIT", "S: +OK"}})},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -249,7 +255,7 @@ TEST_F(Pop3ClientTest, ApopWhenTheGreetingCarriesATimeStamp) {
     };
     for (auto& c : cases) {
         TPop3ScriptServer server(
-            Join({{c.Greeting}, c.Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
+            JoinScript({{c.Greeting}, c.Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
         auto events = Check(server.GetPort(), {}, c.UseApop, "mrose", "tanstaaf");
         EXPECT_EQ(server.Received(), server.Expected()) << c.Greeting;
         ASSERT_GE(events.size(), 2u);
@@ -261,7 +267,7 @@ TEST_F(Pop3ClientTest, ASilentServerEndsTheSessionAfterTheReplyTimeout) {
     TTempFolder folder;
     LogFolder = folder.Path.string();
     ReplyTimeout = 300;
-    TPop3ScriptServer server(Join({Login, {"C: STAT"}}));
+    TPop3ScriptServer server(JoinScript({Login, {"C: STAT"}}));
     auto events = Check(server.GetPort(), {});
     EXPECT_EQ(server.Received(), server.Expected());
     ASSERT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 1}));
@@ -285,7 +291,7 @@ TEST_F(Pop3ClientTest, AReplyThatKeepsArrivingIsNotCutByTheReplyTimeout) {
         slow.push_back("S: line " + std::to_string(i));
     }
     slow.insert(slow.end(), {"S: .", "C: QUIT", "S: +OK"});
-    TPop3ScriptServer server(Join({Login, slow}));
+    TPop3ScriptServer server(JoinScript({Login, slow}));
     auto events = Check(server.GetPort(), {});
     EXPECT_EQ(server.Received(), server.Expected());
     EXPECT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 5, 200, 201, 12, 9, 8, 1}));
@@ -295,9 +301,9 @@ TEST_F(Pop3ClientTest, AMessageOverTheBlockLimitEndsTheSession) {
     TTempFolder folder;
     LogFolder = folder.Path.string();
     MaxBlock = 2000;
-    Lines script = Join({Login,
-                         {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1",
-                          "S: +OK 1 9", "C: RETR 1", "S: +OK"}});
+    Lines script = JoinScript({Login,
+                               {"C: STAT", "S: +OK 1 9", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1",
+                                "S: +OK 1 9", "C: RETR 1", "S: +OK"}});
     for (int i = 0; i < 100; ++i)
         script.push_back("S: " + std::string(70, 'x'));
     script.push_back("S: .");
@@ -326,7 +332,7 @@ TEST_F(Pop3ClientTest, AConnectionThatNeverComesUpStillEndsWithEventOne) {
 TEST_F(Pop3ClientTest, TheSessionLogIsPrivateAndNamedAfterTimeAndHost) {
     TTempFolder folder;
     LogFolder = folder.Path.string();
-    TPop3ScriptServer server(Join({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
+    TPop3ScriptServer server(JoinScript({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
     Check(server.GetPort(), {});
     server.Received();
     auto logs = platform::FindFiles(LogFolder, ".log");
@@ -345,7 +351,7 @@ TEST_F(Pop3ClientTest, NoLogFolderWritesNoLog) {
     TTempFolder folder;
     fs::path previous = fs::current_path();
     fs::current_path(folder.Path);
-    TPop3ScriptServer server(Join({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
+    TPop3ScriptServer server(JoinScript({Login, {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK"}}));
     Check(server.GetPort(), {});
     fs::current_path(previous);
     EXPECT_EQ(server.Received(), server.Expected());
@@ -402,8 +408,8 @@ const Lines ListOne = {"C: STAT",     "S: +OK 1 40", "C: UIDL 1",
 
 // A reply that is not whole is no reply: nothing reaches the window to store.
 TEST_F(Pop3ClientTest, AMultiLineReplyCutOffByTheServerIsAFailedReply) {
-    TPop3ScriptServer server(
-        Join({Login, ListOne, {"C: RETR 1", "S: +OK", "S: Subject: cut", "S: ", "S: half", "X:"}}));
+    TPop3ScriptServer server(JoinScript(
+        {Login, ListOne, {"C: RETR 1", "S: +OK", "S: Subject: cut", "S: ", "S: half", "X:"}}));
     auto events = Check(server.GetPort(), {});
     EXPECT_EQ(EventCodes(events), (std::vector<int>{0, 2, 3, 5, 200, 201, 1}));
     EXPECT_TRUE(EndReason(events).starts_with("The connection closed inside a multi-line reply"))
@@ -412,11 +418,11 @@ TEST_F(Pop3ClientTest, AMultiLineReplyCutOffByTheServerIsAFailedReply) {
 
 TEST_F(Pop3ClientTest, ARefusedRetrGoesOnWithTheNextMessage) {
     TPop3ScriptServer server(
-        Join({Login, {"C: STAT",   "S: +OK 2 80", "C: UIDL 1",       "S: +OK 1 u1",
-                      "C: LIST 1", "S: +OK 1 40", "C: RETR 1",       "S: -ERR cannot read",
-                      "C: UIDL 2", "S: +OK 2 u2", "C: LIST 2",       "S: +OK 2 40",
-                      "C: RETR 2", "S: +OK",      "S: Subject: two", "S: ",
-                      "S: x",      "S: .",        "C: QUIT",         "S: +OK"}}));
+        JoinScript({Login, {"C: STAT",   "S: +OK 2 80", "C: UIDL 1",       "S: +OK 1 u1",
+                            "C: LIST 1", "S: +OK 1 40", "C: RETR 1",       "S: -ERR cannot read",
+                            "C: UIDL 2", "S: +OK 2 u2", "C: LIST 2",       "S: +OK 2 40",
+                            "C: RETR 2", "S: +OK",      "S: Subject: two", "S: ",
+                            "S: x",      "S: .",        "C: QUIT",         "S: +OK"}}));
     std::vector<std::string> retrieved;
     TPop3WindowScript answers;
     answers.Retrieved = &retrieved;
@@ -449,7 +455,7 @@ TEST_F(Pop3ClientTest, ALineNobodyAskedForEndsTheSession) {
 // A server that trickles its reply cannot hold the session for ever: the
 // whole reply may take the idle time-out plus its LIST size at the minimum rate.
 TEST_F(Pop3ClientTest, AReplyTrickledByteByByteIsBoundedByItsSize) {
-    Lines script = Join({Login, ListOne, {"C: RETR 1", "S: +OK"}});
+    Lines script = JoinScript({Login, ListOne, {"C: RETR 1", "S: +OK"}});
     for (int i = 0; i < 20; ++i) {
         script.push_back("W: 100");
         script.push_back("S: x");

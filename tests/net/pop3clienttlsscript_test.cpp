@@ -5,10 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "net/pop3mailcheckthread.h"
-#include "platform/testcertificates.h"
-#include "platform/thread.h"
 #include "pop3scriptserver.h"
 #include "pop3testwindow.h"
+#include "tlsscriptfixture.h"
 
 using platform::TTlsMode;
 using Lines = std::vector<std::string>;
@@ -20,27 +19,13 @@ const Lines StlsOffered = {"C: CAPA", "S: +OK list", "S: USER", "S: STLS", "S: .
 const Lines Login = {"C: USER bob", "S: +OK", "C: PASS secret", "S: +OK in"};
 const Lines Empty = {"C: STAT", "S: +OK 0 0", "C: QUIT", "S: +OK bye"};
 
-Lines Join(std::initializer_list<Lines> parts) {
-    Lines all;
-    for (const auto& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-class Pop3ClientTlsScriptTest : public ::testing::Test {
+class Pop3ClientTlsScriptTest : public TlsScriptTest {
 protected:
-    void SetUp() override {
-        if (!TTestCertificates::Available()) GTEST_SKIP() << "no openssl command";
-    }
-    void TearDown() override { platform::StopWorkerThreads(); }
-
     std::vector<TPop3Event> Check(TPop3ScriptServer& server, TTlsMode mode,
                                   TPop3WindowScript answers = {}) {
         auto* thread = new TPop3MailCheckThread(true, &Window, server.GetPort(), "127.0.0.1", false,
                                                 "secret", "bob", "");
-        platform::TTlsOptions options;
-        options.ServerName = "localhost";
-        options.TrustFile = TTestCertificates::Get().TrustFile;
+        platform::TTlsOptions options = TrustingOptions();
         options.TimeoutMs = HandshakeTimeout;
         thread->SetTls(mode, options);
         thread->SetReplyTimeout(HandshakeTimeout);
@@ -49,7 +34,6 @@ protected:
     }
 
     static constexpr int HandshakeTimeout = 500;
-    platform::TQueueWindow Window;
 };
 
 } // namespace
@@ -60,9 +44,9 @@ TEST_F(Pop3ClientTlsScriptTest, SessionsSendTheirCommandsOverTls) {
         TTlsMode mode;
         Lines script;
     } cases[] = {
-        {"POP3S", TTlsMode::Implicit, Join({{"T:"}, Greeting, Login, Empty})},
+        {"POP3S", TTlsMode::Implicit, JoinScript({{"T:"}, Greeting, Login, Empty})},
         {"STLS", TTlsMode::StartTls,
-         Join({Greeting, StlsOffered, {"C: STLS", "S: +OK begin", "T:"}, Login, Empty})},
+         JoinScript({Greeting, StlsOffered, {"C: STLS", "S: +OK begin", "T:"}, Login, Empty})},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
@@ -85,16 +69,17 @@ TEST_F(Pop3ClientTlsScriptTest, NoLoginUnlessStlsBringsTlsUp) {
         Lines script;
         std::string reason;
     } cases[] = {
-        {"no STLS in CAPA", Join({Greeting, {"C: CAPA", "S: +OK", "S: USER", "S: STLSX", "S: ."}}),
+        {"no STLS in CAPA",
+         JoinScript({Greeting, {"C: CAPA", "S: +OK", "S: USER", "S: STLSX", "S: ."}}),
          noStls + plainText},
-        {"CAPA refused", Join({Greeting, {"C: CAPA", "S: -ERR unknown command"}}),
+        {"CAPA refused", JoinScript({Greeting, {"C: CAPA", "S: -ERR unknown command"}}),
          noStls + " (-ERR unknown command)" + plainText},
-        {"STLS refused", Join({Greeting, StlsOffered, {"C: STLS", "S: -ERR not now"}}),
+        {"STLS refused", JoinScript({Greeting, StlsOffered, {"C: STLS", "S: -ERR not now"}}),
          "The server refused STLS: -ERR not now"},
         // A man in the middle would have the client take this line for the
         // server's first words over TLS.
         {"a line injected after the STLS reply",
-         Join({Greeting, StlsOffered, {"C: STLS", "S: +OK begin\r\n+OK injected"}}),
+         JoinScript({Greeting, StlsOffered, {"C: STLS", "S: +OK begin\r\n+OK injected"}}),
          "Unexpected data from the server before TLS"},
     };
     for (const auto& k : cases) {
@@ -125,7 +110,7 @@ TEST_F(Pop3ClientTlsScriptTest, HostilePeersEndTheHandshakeWithinItsTimeout) {
          {"R: 16 03 03 00 40 02 00 00 3c 03 03", "W: 2000"},
          timedOut},
         {"silence after the STLS reply", TTlsMode::StartTls,
-         Join({Greeting, StlsOffered, {"C: STLS", "S: +OK begin", "W: 2000"}}), timedOut},
+         JoinScript({Greeting, StlsOffered, {"C: STLS", "S: +OK begin", "W: 2000"}}), timedOut},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
@@ -142,12 +127,12 @@ TEST_F(Pop3ClientTlsScriptTest, HostilePeersEndTheHandshakeWithinItsTimeout) {
 // A connection cut without close_notify may be a truncation by an attacker:
 // the message is not taken, so the window never asks to delete it.
 TEST_F(Pop3ClientTlsScriptTest, ACutWithoutCloseNotifyDuringRetrDeletesNothing) {
-    TPop3ScriptServer server(
-        Join({{"T:"},
-              Greeting,
-              Login,
-              {"C: STAT", "S: +OK 1 40", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 40",
-               "C: RETR 1", "S: +OK", "S: Subject: a", "S: ", "S: the first line", "X:"}}));
+    TPop3ScriptServer server(JoinScript(
+        {{"T:"},
+         Greeting,
+         Login,
+         {"C: STAT", "S: +OK 1 40", "C: UIDL 1", "S: +OK 1 a", "C: LIST 1", "S: +OK 1 40",
+          "C: RETR 1", "S: +OK", "S: Subject: a", "S: ", "S: the first line", "X:"}}));
     std::vector<std::string> retrieved;
     TPop3WindowScript answers;
     answers.Retrieved = &retrieved;

@@ -77,6 +77,13 @@ bool StartsTls(const std::vector<std::string>& script) {
 
 } // namespace
 
+std::vector<std::string> JoinScript(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
 TPop3ScriptServer::TPop3ScriptServer(std::vector<std::string> script,
                                      std::chrono::milliseconds timeout,
                                      std::optional<TTestCertificate> certificate)

@@ -14,6 +14,7 @@
 // the client closes or is silent for the time-out.
 #include <chrono>
 #include <future>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@
 
 #include "platform/listener.h"
 #include "platform/testcertificates.h"
+
+// The parts of a script one after another.
+std::vector<std::string> JoinScript(std::initializer_list<std::vector<std::string>> parts);
 
 class TPop3ScriptServer {
 public:

@@ -8,10 +8,9 @@
 #include "foundation/base64enc.h"
 #include "net/pop3mailcheckthread.h"
 #include "platform/file.h"
-#include "platform/testcertificates.h"
-#include "platform/thread.h"
 #include "pop3scriptserver.h"
 #include "pop3testwindow.h"
+#include "tlsscriptfixture.h"
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
@@ -30,17 +29,11 @@ const std::string kChallengeJson = R"({"status":"401","schemes":"bearer"})";
 const Lines Capa = {"T:",      "S: +OK ready",          "C: CAPA", "S: +OK",
                     "S: USER", "S: SASL XOAUTH2 PLAIN", "S: ."};
 
-Lines Join(std::initializer_list<Lines> parts) {
-    Lines all;
-    for (const auto& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-class Pop3SignInTest : public ::testing::Test {
+class Pop3SignInTest : public TlsScriptTest {
 protected:
     void SetUp() override {
-        if (!TTestCertificates::Available()) GTEST_SKIP() << "no openssl command";
+        TlsScriptTest::SetUp();
+        if (IsSkipped()) return;
         std::string pattern = (fs::temp_directory_path() / "signinXXXXXX").string();
         Folder = mkdtemp(pattern.data());
         Plan.Method = TSignInMethod::XOAuth2;
@@ -48,7 +41,7 @@ protected:
         Plan.PasswordKept = true;
     }
     void TearDown() override {
-        platform::StopWorkerThreads();
+        TlsScriptTest::TearDown();
         EXPECT_EQ(platform::RunningWorkerThreads(), 0);
         fs::remove_all(Folder);
     }
@@ -57,12 +50,7 @@ protected:
         auto* thread = new TPop3MailCheckThread(true, &Window, server.GetPort(), "127.0.0.1", false,
                                                 password, "bob", Folder.string());
         thread->SetReplyTimeout(2000);
-        if (Tls != platform::TTlsMode::None) {
-            platform::TTlsOptions options;
-            options.ServerName = "localhost";
-            options.TrustFile = TTestCertificates::Get().TrustFile;
-            thread->SetTls(Tls, options);
-        }
+        if (Tls != platform::TTlsMode::None) thread->SetTls(Tls, TrustingOptions());
         thread->SetSignIn(Plan);
         thread->Resume();
         return RunPop3Window(Window, TPop3MailCheckThread::WindowMessage, {});
@@ -88,7 +76,6 @@ protected:
     fs::path Folder;
     TSignInPlan Plan;
     platform::TTlsMode Tls = platform::TTlsMode::Implicit;
-    platform::TQueueWindow Window;
 };
 
 } // namespace
@@ -101,8 +88,8 @@ TEST_F(Pop3SignInTest, XOAuth2SignsInWithTheTokenOfTheCommand) {
         "S: +OK ready", "C: CAPA", "S: +OK", "S: STLS",         "S: .", "C: STLS", "S: +OK go",
         "T:",           "C: CAPA", "S: +OK", "S: SASL XOAUTH2", "S: ."};
     const std::pair<platform::TTlsMode, Lines> cases[] = {
-        {platform::TTlsMode::Implicit, Join({Capa, signIn})},
-        {platform::TTlsMode::StartTls, Join({stls, signIn})},
+        {platform::TTlsMode::Implicit, JoinScript({Capa, signIn})},
+        {platform::TTlsMode::StartTls, JoinScript({stls, signIn})},
     };
     for (const auto& [mode, script] : cases) {
         SCOPED_TRACE(static_cast<int>(mode));
@@ -144,7 +131,7 @@ TEST_F(Pop3SignInTest, XOAuth2RefusalsReachTheWindowWithoutTheToken) {
         SCOPED_TRACE(c.Name);
         fs::remove_all(Folder);
         fs::create_directory(Folder);
-        TPop3ScriptServer server(Join({Capa, c.Exchange}));
+        TPop3ScriptServer server(JoinScript({Capa, c.Exchange}));
         auto events = Check(server);
         EXPECT_EQ(server.Received(), server.Expected());
         ASSERT_EQ(EventCodes(events), (std::vector<int>{0, 301, 1}));
