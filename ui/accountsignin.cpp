@@ -81,22 +81,10 @@ void TMarrowAccountForm::BuildSignInRows(QWidget* panel) {
                                     panel);
     LabelSecretService->setObjectName("LabelSecretService");
     LabelSecretService->setVisible(false);
-    const struct {
-        const char* name;
-        const char* label;
-        QWidget* edit;
-    } rows[] = {
-        {"LabelSignIn", "ﾛｸﾞｲﾝ方法(&M)", ComboSignIn},
-        {"LabelPasswordStore", "ﾊﾟｽﾜｰﾄﾞの保存先(&K)", ComboPasswordStore},
-        {"LabelCommand", "ｺﾏﾝﾄﾞ(&O)", EditCommand},
-        {"LabelLocalPassword", "ﾛｰｶﾙﾊﾟｽﾜｰﾄﾞ(&R)", EditLocalPassword},
-    };
-    for (const auto& row : rows) {
-        auto* label = new QLabel(Q(row.label), panel);
-        label->setObjectName(row.name);
-        label->setBuddy(row.edit);
-        FFields->addRow(label, row.edit);
-    }
+    AddFieldRows(panel, {{"LabelSignIn", "ﾛｸﾞｲﾝ方法(&M)", ComboSignIn},
+                         {"LabelPasswordStore", "ﾊﾟｽﾜｰﾄﾞの保存先(&K)", ComboPasswordStore},
+                         {"LabelCommand", "ｺﾏﾝﾄﾞ(&O)", EditCommand},
+                         {"LabelLocalPassword", "ﾛｰｶﾙﾊﾟｽﾜｰﾄﾞ(&R)", EditLocalPassword}});
     FFields->addRow(QString(), LabelSecretService);
 }
 

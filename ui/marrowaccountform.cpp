@@ -169,25 +169,13 @@ QWidget* TMarrowAccountForm::BuildFields() {
     FFields = new QFormLayout;
     FFields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     FFields->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    const struct {
-        const char* name;
-        const char* label;
-        QWidget* edit;
-    } rows[] = {
-        {"LabelAccount", "設定名(&N)", EditAccount},
-        {"LabelHost", "ｻｰﾊﾞ名(&H)", EditHost},
-        {"LabelUserID", "ﾕｰｻﾞｰID(&I)", EditUserID},
-        {"LabelPassword", "ﾊﾟｽﾜｰﾄﾞ(&W)", EditPassword},
-        {"LabelPort", "ﾎﾟｰﾄ(&P)", EditPort},
-        {"LabelSecurity", "接続の保護(&L)", ComboSecurity},
-        {"LabelFingerprint", "証明書の指紋(&F)", EditFingerprint},
-    };
-    for (const auto& row : rows) {
-        auto* label = new QLabel(Q(row.label), panel);
-        label->setObjectName(row.name);
-        label->setBuddy(row.edit);
-        FFields->addRow(label, row.edit);
-    }
+    AddFieldRows(panel, {{"LabelAccount", "設定名(&N)", EditAccount},
+                         {"LabelHost", "ｻｰﾊﾞ名(&H)", EditHost},
+                         {"LabelUserID", "ﾕｰｻﾞｰID(&I)", EditUserID},
+                         {"LabelPassword", "ﾊﾟｽﾜｰﾄﾞ(&W)", EditPassword},
+                         {"LabelPort", "ﾎﾟｰﾄ(&P)", EditPort},
+                         {"LabelSecurity", "接続の保護(&L)", ComboSecurity},
+                         {"LabelFingerprint", "証明書の指紋(&F)", EditFingerprint}});
     BuildSignInRows(panel);
     FFields->addRow(QString(), CheckAPOP);
     FFields->addRow(QString(), CheckStay);
@@ -206,6 +194,15 @@ QWidget* TMarrowAccountForm::BuildFields() {
     layout->addStretch();
     layout->addLayout(commands);
     return panel;
+}
+
+void TMarrowAccountForm::AddFieldRows(QWidget* panel, std::initializer_list<TFieldRow> rows) {
+    for (const TFieldRow& row : rows) {
+        auto* label = new QLabel(Q(row.Label), panel);
+        label->setObjectName(row.Name);
+        label->setBuddy(row.Field);
+        FFields->addRow(label, row.Field);
+    }
 }
 
 void TMarrowAccountForm::AddDDXItems() {

@@ -6,6 +6,7 @@
 // renaming moves it, deleting removes it with the stored mail, at once.
 #include <QDialog>
 #include <QMetaObject>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -84,6 +85,14 @@ private:
     QToolButton* MakeMoveButton(const char* name, const char* hint, TReorderPicture picture);
     void AddDDXItems();
     void ConnectHandlers();
+    // A row of fields: the label's object name and its text with the
+    // shortcut that goes to the field.
+    struct TFieldRow {
+        const char* Name;
+        const char* Label;
+        QWidget* Field;
+    };
+    void AddFieldRows(QWidget* panel, std::initializer_list<TFieldRow> rows);
 
     // showing and closing
     void FormShow();
