@@ -108,8 +108,8 @@ std::vector<std::string> IndexLines() {
     for (int n = 0; total < InputSize; ++n) {
         std::string subject =
             "\x82\xA8\x92\x6D\x82\xE7\x82\xB9 " + AsciiWord() + ", " + AsciiWord();
-        std::string line = "\"" + std::to_string(n) + " " + subject + ".eml\",\"" + subject +
-                           "\",\"" + AsciiWord() + "@" + AsciiWord() +
+        std::string line = std::string("\"") + std::to_string(n) + " " + subject + ".eml\",\"" +
+                           subject + "\",\"" + AsciiWord() + "@" + AsciiWord() +
                            ".example.jp\",\"2024/06/11 09:15:3" + std::to_string(n % 10) + "\"," +
                            std::to_string(Random(1000, 90000)) + ",0,1,\"" + std::to_string(n) +
                            "." + AsciiWord() + "\"";

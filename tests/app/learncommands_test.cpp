@@ -25,7 +25,7 @@ constexpr const char* kStrayUid = "0a0b0c0d01d9a1b4.2.gone,s=100";
 
 // A UID as an index line holds it: its comma quotes it.
 std::string Quoted(const char* uid) {
-    return "\"" + std::string(uid) + "\"";
+    return std::string("\"") + uid + "\"";
 }
 
 class LearnCommandsTest : public FormTest {

@@ -149,9 +149,10 @@ TEST_F(LocalServerTest, PoplibFetchesByteForByteAndQuitRemovesTheMarked) {
     std::string list, uidl;
     for (std::size_t i = 0; i < Inbox.size(); ++i) {
         sum += Inbox[i].Content.size();
-        list += (i ? "\r\n" : "") + std::to_string(i + 1) + " " +
-                std::to_string(Inbox[i].Content.size());
-        uidl += (i ? "\r\n" : "") + std::to_string(i + 1) + " " + Inbox[i].Uid;
+        const char* separator = i ? "\r\n" : "";
+        list.append(separator).append(std::to_string(i + 1)).append(" ");
+        list.append(std::to_string(Inbox[i].Content.size()));
+        uidl.append(separator).append(std::to_string(i + 1)).append(" ").append(Inbox[i].Uid);
     }
     std::vector<std::string> expected = {
         "+OK",

@@ -133,9 +133,9 @@ TEST_P(GuessCases, Converts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Convert, GuessCases,
-    ::testing::Values(ConvertCase{"JIS", "a" + Pair(0x24, 0x22), "a\x82\xA0"},
-                      ConvertCase{"JISWinsOverSJISBytes", "\x82\xA0" + Pair(0x24, 0x22),
-                                  "\x82\xA0\x82\xA0"},
+    ::testing::Values(ConvertCase{"JIS", std::string("a") + Pair(0x24, 0x22), "a\x82\xA0"},
+                      ConvertCase{"JISWinsOverSJISBytes",
+                                  std::string("\x82\xA0") + Pair(0x24, 0x22), "\x82\xA0\x82\xA0"},
                       ConvertCase{"SJISUnchanged", "\x88\x9F\xA4\xA2", "\x88\x9F\xA4\xA2"},
                       ConvertCase{"EUC", "\xA4\xA2", "\x82\xA0"},
                       ConvertCase{"Ascii", "hello", "hello"}),

@@ -134,7 +134,11 @@ TEST(LearnDatabase, KillDuringLearningLeavesWholeMessages) {
     auto text = [](int i) {
         std::string body;
         for (int j = 0; j < 1500; ++j)
-            body += "w" + std::to_string(i) + "x" + std::to_string(j) + " ";
+            body.append("w")
+                .append(std::to_string(i))
+                .append("x")
+                .append(std::to_string(j))
+                .append(" ");
         return learntest::Crlf("Subject: s\n\ncommon u" + std::to_string(i) + " " + body + "\n");
     };
     {

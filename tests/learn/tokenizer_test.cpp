@@ -135,7 +135,7 @@ TEST(MessageTokens, BoundedWhateverTheShape) {
 
     std::string words = "Subject: x\r\n\r\n";
     for (int i = 0; words.size() < 3 * learnlimits::MaxTextBytes; ++i)
-        words += "w" + std::to_string(i) + " ";
+        words.append("w").append(std::to_string(i)).append(" ");
     words += "\r\nlastword\r\n";
     TMultipartMessage many;
     many.Create(words);

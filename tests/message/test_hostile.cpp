@@ -58,7 +58,7 @@ std::string Repeat(const std::string& s, int n) {
 std::string NestedMultipart(int levels) {
     std::string head, tail;
     for (int i = 0; i < levels; ++i) {
-        std::string b = "b" + std::to_string(i) + "x"; // no boundary begins another
+        std::string b = std::string("b") + std::to_string(i) + "x"; // no boundary begins another
         head += "Content-Type: multipart/mixed; boundary=" + b + "\r\n\r\n--" + b + "\r\n";
         tail.insert(0, "\r\n--" + b + "--\r\n");
     }

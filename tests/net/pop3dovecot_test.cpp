@@ -15,7 +15,10 @@ namespace {
 std::vector<std::string> SampleMessages() {
     std::string big = "Subject: big\r\n\r\n";
     for (int i = 0; i < 5000; ++i)
-        big += (i % 7 == 0 ? "." : "") + std::string("line ") + std::to_string(i) + " of text\r\n";
+        big.append(i % 7 == 0 ? "." : "")
+            .append("line ")
+            .append(std::to_string(i))
+            .append(" of text\r\n");
     return {
         "From: a@example.com\r\nSubject: plain\r\n\r\nHello.\r\n",
         "Subject: dots\r\n\r\n.starts with a dot\r\n..two dots\r\n.\r\nend\r\n",

@@ -149,7 +149,8 @@ TEST_F(SocketHelperTest, ASubclassMayEndABlockEarly) {
 TEST_F(SocketHelperTest, AMegabyteBlockInSmallReadsArrivesIntact) {
     std::string body, stuffed;
     for (int i = 0; body.size() < (1u << 20); ++i) {
-        std::string line = (i % 7 == 0 ? "." : "") + std::string(60 + i % 13, 'a' + i % 26);
+        std::string line(i % 7 == 0 ? "." : "");
+        line.append(60 + i % 13, static_cast<char>('a' + i % 26));
         body += line + "\r\n";
         stuffed += (line[0] == '.' ? "." : "") + line + "\r\n";
     }

@@ -19,7 +19,8 @@ protected:
 const std::string Untitled = platform::Utf8ToCp932("無題");
 
 TEST_F(MessagePath, NamesMadeFromSubjects) {
-    const std::string quotedWrap = "'" + std::string(50, 'a') + " " + std::string(190, 'b') + "' c";
+    const std::string quotedWrap =
+        std::string("'").append(50, 'a').append(" ").append(190, 'b').append("' c");
     struct Case {
         std::string subject, name;
     } cases[] = {

@@ -331,7 +331,7 @@ TEST_F(ReceiveTest, StoredTextIsExactlyTheMessageTheServerHolds) {
     int n = 0;
     for (const Case& c : cases) {
         ++n;
-        Check(T::StateUidl, true, Uidl(n, "u" + std::to_string(n)));
+        Check(T::StateUidl, true, Uidl(n, std::string("u") + std::to_string(n)));
         std::string text = "RETR 1\r\n" + c.Block;
         ASSERT_EQ(Check(T::StateRetr, true, text)->Text, "DELE");
         const TMBXItem& entry = *Host.Account->Mailbox.GetMessages(n - 1);
@@ -373,7 +373,7 @@ TEST_F(ReceiveTest, LongSubjectsAreStoredUnderNamesThatFit) {
     Login();
     for (int n = 1; n <= 2; ++n) {
         const std::string mail = "Subject: " + std::string(300, 'x') + "\r\n\r\nx\r\n";
-        ASSERT_EQ(Fetch(n, "u" + std::to_string(n), mail)->Text, "DELE");
+        ASSERT_EQ(Fetch(n, std::string("u") + std::to_string(n), mail)->Text, "DELE");
     }
     ASSERT_EQ(Host.Account->Mailbox.GetCount(), 2);
     EXPECT_NE(StoredText(Host.Account->Mailbox, 1), "<missing>");
