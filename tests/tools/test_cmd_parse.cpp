@@ -2,24 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
-#include "tools/commands.h"
+#include "toolrun.h"
 
 namespace {
 
 const std::string kData = MESSAGE_TEST_DATA "/eml/";
-
-struct ToolRun {
-    int Status;
-    std::string Out, Err;
-};
-
-ToolRun Tool(const TToolArgs& args) {
-    std::ostringstream out, err;
-    int status = RunTool(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 TEST(ToolParse, PrintsOneJsonLinePerMessage) {
     ToolRun run = Tool({"parse", kData + "forwarded.eml"});

@@ -1,57 +1,13 @@
 // The store commands of marrowby-tool: accounts, mailbox and restruct.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <sstream>
-
 #include "platform/file.h"
 #include "platform/instancelock.h"
 #include "store/pop3accountlist.h"
 #include "store/storelayout.h"
-#include "tools/commands.h"
+#include "toolstore.h"
 
 namespace {
-
-struct ToolRun {
-    int Status;
-    std::string Out, Err;
-};
-
-class ToolStore : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/mb-tool-store-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        // A private lock folder, so that a gateway running for the user does not interfere.
-        ASSERT_TRUE(platform::ForceDirectories(dir + "/run"));
-        setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
-        // The default program folder, for commands without --folder.
-        setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("XDG_DATA_HOME");
-        std::filesystem::remove_all(dir);
-    }
-
-    ToolRun Tool(TToolArgs args) {
-        std::ostringstream out, err;
-        int status = RunTool(args, out, err);
-        return {status, out.str(), err.str()};
-    }
-
-    ToolRun AddAccount(const std::string& name, TToolArgs extra = {}) {
-        TToolArgs args = {"accounts",    "--folder", dir,    "add",        name,     "--host",
-                          "pop.example", "--user",   "taro", "--password", "se cret"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        return Tool(args);
-    }
-
-    std::string Msgbox() const { return dir + "/Msgbox/"; }
-
-    std::string dir;
-};
 
 TEST_F(ToolStore, AccountsAddListAndRemove) {
     EXPECT_EQ(AddAccount("home", {"--apop", "--port=995"}).Status, 0);
