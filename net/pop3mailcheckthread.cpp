@@ -1,10 +1,13 @@
 #include "net/pop3mailcheckthread.h"
 
 #include <charconv>
+#include <optional>
 
 #include "platform/text.h"
 
 namespace {
+
+using TClient = TCustomPop3ClientThread;
 
 // The command for message index + 1 ("UIDL 3").
 TPop3Command ForMessage(const char* verb, int index, int state) {
@@ -14,8 +17,8 @@ TPop3Command ForMessage(const char* verb, int index, int state) {
 // The walk's first step after STAT.
 TPop3Command FirstMessage(int& index, int count) {
     index = 0;
-    if (count > 0) return ForMessage("UIDL", index, TCustomPop3ClientThread::StateUidl);
-    return {"QUIT", TCustomPop3ClientThread::StateQuit};
+    if (count > 0) return ForMessage("UIDL", index, TClient::StateUidl);
+    return {"QUIT", TClient::StateQuit};
 }
 
 // The size word of a LIST reply ("+OK 3 1200": "3", "1200"), 0 when absent.
@@ -30,8 +33,24 @@ std::size_t ListedSize(const TStringList& words) {
 // On to the next message, or QUIT after the last.
 TPop3Command NextMessage(int& index, int count) {
     ++index;
-    if (index >= count) return {"QUIT", TCustomPop3ClientThread::StateQuit};
-    return ForMessage("UIDL", index, TCustomPop3ClientThread::StateUidl);
+    if (index >= count) return {"QUIT", TClient::StateQuit};
+    return ForMessage("UIDL", index, TClient::StateUidl);
+}
+
+// The steps both walks take alike: STAT after the login, the first message
+// after STAT, and after a DELE the next message unless the window said QUIT.
+std::optional<TPop3Command> SharedStep(int code, const std::string& answer, int& index, int count) {
+    switch (code) {
+    case TClient::CodeLoggedIn:
+        return TPop3Command{"STAT", TClient::StateStat};
+    case TClient::StateStat:
+        return FirstMessage(index, count);
+    case TClient::StateDele:
+        if (platform::SameText(answer, "QUIT")) return TPop3Command{"QUIT", TClient::StateQuit};
+        return NextMessage(index, count);
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -55,12 +74,9 @@ std::size_t TPop3MailCheckThread::BlockLimit(int limitSizeKB) {
 
 TPop3Command TPop3MailCheckThread::NextCommand(int code) {
     const std::string answer = FMessenger.GetText();
+    if (auto step = SharedStep(code, answer, FIndex, FMessageCount)) return *step;
     auto is = [&](const char* word) { return platform::SameText(answer, word); };
     switch (code) {
-    case CodeLoggedIn:
-        return {"STAT", StateStat};
-    case StateStat:
-        return FirstMessage(FIndex, FMessageCount);
     case StateUidl:
     case StateList:
         if (is("SKIP")) return NextMessage(FIndex, FMessageCount);
@@ -72,9 +88,6 @@ TPop3Command TPop3MailCheckThread::NextCommand(int code) {
         return ForMessage("RETR", FIndex, StateRetr);
     case StateRetr:
         if (is("DELE")) return ForMessage("DELE", FIndex, StateDele);
-        if (is("QUIT")) return {"QUIT", StateQuit};
-        return NextMessage(FIndex, FMessageCount);
-    case StateDele:
         if (is("QUIT")) return {"QUIT", StateQuit};
         return NextMessage(FIndex, FMessageCount);
     default:
@@ -93,18 +106,9 @@ TPop3MailEraseThread::TPop3MailEraseThread(bool createSuspended, platform::TWind
 }
 
 TPop3Command TPop3MailEraseThread::NextCommand(int code) {
-    switch (code) {
-    case CodeLoggedIn:
-        return {"STAT", StateStat};
-    case StateStat:
-        return FirstMessage(FIndex, FMessageCount);
-    case StateUidl:
-        if (FMessenger.GetText() == FTargetUID) return ForMessage("DELE", FIndex, StateDele);
-        return NextMessage(FIndex, FMessageCount);
-    case StateDele:
-        if (platform::SameText(FMessenger.GetText(), "QUIT")) return {"QUIT", StateQuit};
-        return NextMessage(FIndex, FMessageCount);
-    default:
-        return {"QUIT", StateQuit};
-    }
+    const std::string answer = FMessenger.GetText();
+    if (auto step = SharedStep(code, answer, FIndex, FMessageCount)) return *step;
+    if (code != StateUidl) return {"QUIT", StateQuit};
+    if (answer == FTargetUID) return ForMessage("DELE", FIndex, StateDele);
+    return NextMessage(FIndex, FMessageCount);
 }
