@@ -59,15 +59,8 @@ protected:
 
     // Serves the window's messages until the session ends (bounded).
     void Serve(const int& ends) {
-        const int before = ends;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
-        while (ends == before && std::chrono::steady_clock::now() < deadline) {
-            std::optional<platform::TMessage> m = Window.Wait(std::chrono::milliseconds(500));
-            if (!m) continue;
-            if (m->Msg == TReceiveCoordinator::CheckEvent) Coordinator.WMCheckEvent(*m, &Window);
-            if (m->Msg == TReceiveCoordinator::EraseEvent) Coordinator.WMEraseEvent(*m, &Window);
-        }
-        ASSERT_GT(ends, before) << "the session did not end";
+        ASSERT_TRUE(ServeSession(Coordinator, Window, ends, std::chrono::seconds(90)))
+            << "the session did not end";
     }
     void Check() {
         StartCheckThread(*Host.Account, Host.Account->Password, &Window, "", Host.Limit);

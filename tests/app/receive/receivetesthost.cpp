@@ -77,6 +77,20 @@ std::optional<TAnswer> EraseEvent(TReceiveCoordinator& coordinator, int code, bo
     return Exchange(coordinator, true, code, flag, text);
 }
 
+bool ServeSession(TReceiveCoordinator& coordinator, platform::TQueueWindow& window, const int& ends,
+                  std::chrono::milliseconds bound) {
+    const int before = ends;
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (ends == before) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::optional<platform::TMessage> m = window.Wait(std::chrono::milliseconds(50));
+        if (!m) continue;
+        if (m->Msg == TReceiveCoordinator::CheckEvent) coordinator.WMCheckEvent(*m, &window);
+        if (m->Msg == TReceiveCoordinator::EraseEvent) coordinator.WMEraseEvent(*m, &window);
+    }
+    return true;
+}
+
 std::string RetrEventText(int number, const std::string& message) {
     std::string block = "RETR " + std::to_string(number) + "\r\n+OK " +
                         std::to_string(message.size()) + " octets\r\n";

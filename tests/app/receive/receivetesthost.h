@@ -2,6 +2,7 @@
 // The window's part for the receive coordinator in tests: a temporary
 // program folder with one account and the trash, a verdict made of three
 // simple rules, and a record of the log, the counters and the calls.
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "app/receivecoordinator.h"
 #include "foundation/regexpobj.h"
+#include "platform/messages.h"
 #include "store/messagebox.h"
 #include "store/pop3accountlist.h"
 
@@ -61,6 +63,12 @@ std::optional<TAnswer> CheckEvent(TReceiveCoordinator& coordinator, int code, bo
                                   const std::string& text);
 std::optional<TAnswer> EraseEvent(TReceiveCoordinator& coordinator, int code, bool flag,
                                   const std::string& text);
+
+// Plays the window: hands every check and erase event that reaches window
+// to the coordinator until ends (a counter of the host) grows, a session's
+// end. False when that takes longer than bound.
+bool ServeSession(TReceiveCoordinator& coordinator, platform::TQueueWindow& window, const int& ends,
+                  std::chrono::milliseconds bound);
 
 // The text of a RETR event for a message given with CR LF lines: the
 // command, the status line, the dot-stuffed message and the terminator.
