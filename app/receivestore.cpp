@@ -64,7 +64,13 @@ std::string Reason(const std::exception_ptr& failure) {
 
 void TReceiveCoordinator::CheckRetr(TReceiveEvent& event, TPop3AccountItem* account) {
     using T = TCustomPop3ClientThread;
-    if (!account || !FStatusLinePattern.Execute(event.Text())) {
+    // The status line is the one after the command: a "+OK" or "-ERR" line
+    // further on (after a status line cut by a bare LF) is the message's text.
+    std::size_t reply;
+    FirstLine(event.Text(), reply);
+    const std::string_view block =
+        reply == std::string_view::npos ? std::string_view() : event.Text().substr(reply);
+    if (!account || !FStatusLinePattern.Execute(block) || FStatusLinePattern.MatchStart() != 0) {
         LogPair(event);
         event.Answer(T::StateRetr, true);
         return;
