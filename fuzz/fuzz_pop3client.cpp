@@ -7,7 +7,8 @@
 // part is the real receive coordinator over a temporary account. Whatever
 // the server sends, the session must end by itself within its bounds, delete
 // on the server only mail that was stored (or was stored before, or is too
-// large to fetch) and keep the password out of the window's log.
+// large to fetch), store every message it counts in its box's folder and
+// keep the password out of the window's log.
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -24,6 +25,8 @@
 #include "platform/thread.h"
 #include "pop3scriptserver.h"
 #include "receivetesthost.h"
+#include "store/mbxitem.h"
+#include "store/messagebox.h"
 #include "store/pop3accountitem.h"
 
 namespace {
@@ -84,6 +87,17 @@ std::size_t CountPrefixed(const std::vector<std::string>& lines, std::string_vie
         lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
 }
 
+// Every message the session counted is in its box, with its file in the
+// box's own folder, whatever the server named it.
+void CheckStored(const TMessageBox& box, int counted) {
+    Check(box.GetCount() == counted);
+    const std::string folder = platform::ExtractFilePath(box.Path);
+    for (int i = 0; i < box.GetCount(); ++i) {
+        const std::string path = box.GetMessages(i)->GetPath();
+        Check(platform::ExtractFilePath(path) == folder && platform::FileExists(path));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -100,6 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(ServeSession(coordinator, window, host.CheckEnds, SessionBound));
     platform::WaitForWorkerThreads();
 
+    CheckStored(host.Account->Mailbox, host.Received);
+    CheckStored(host.Trash, host.Deleted);
     const std::vector<std::string> sent = server.Received();
     const std::size_t stored = static_cast<std::size_t>(host.Received + host.Deleted);
     const std::size_t unfetched = static_cast<std::size_t>(host.Oversize);
