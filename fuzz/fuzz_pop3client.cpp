@@ -45,24 +45,13 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-std::string Hex(std::string_view bytes) {
-    static constexpr char Digits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (unsigned char c : bytes) {
-        hex += Digits[c >> 4];
-        hex += Digits[c & 15];
-    }
-    return hex;
-}
-
 // The script server's steps: the first piece, a client line and the next
 // piece for each further one, then the connection closed.
 std::vector<std::string> Script(std::string_view input) {
     std::vector<std::string> script;
     for (;;) {
         const std::size_t end = input.find(PieceEnd);
-        script.push_back("R: " + Hex(input.substr(0, end)));
+        script.push_back(RawStep(input.substr(0, end)));
         if (end == std::string_view::npos) break;
         script.push_back("C:");
         input.remove_prefix(end + 1);

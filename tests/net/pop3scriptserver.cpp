@@ -77,6 +77,17 @@ bool StartsTls(const std::vector<std::string>& script) {
 
 } // namespace
 
+std::string RawStep(std::string_view bytes) {
+    static constexpr char Digits[] = "0123456789abcdef";
+    std::string step = "R: ";
+    step.reserve(step.size() + bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        step += Digits[c >> 4];
+        step += Digits[c & 15];
+    }
+    return step;
+}
+
 std::vector<std::string> JoinScript(std::initializer_list<std::vector<std::string>> parts) {
     std::vector<std::string> all;
     for (const auto& p : parts)

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/listener.h"
@@ -25,6 +26,8 @@
 
 // The parts of a script one after another.
 std::vector<std::string> JoinScript(std::initializer_list<std::vector<std::string>> parts);
+// The "R:" line that sends these bytes as they are.
+std::string RawStep(std::string_view bytes);
 
 class TPop3ScriptServer {
 public:
